@@ -1,0 +1,7 @@
+#include "cli/commands.hpp"
+
+namespace pelicard::cli {
+
+int CmdAffiche(const std::vector<std::string>&) { return UsageError("commande « affiche » pas encore disponible"); }
+
+}  // namespace pelicard::cli

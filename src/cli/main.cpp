@@ -1,0 +1,54 @@
+// pelicard-extract: the batch tool over the same core as the window.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.hpp"
+
+namespace {
+
+const char* const kHelp =
+    "pelicard-extract — extraction des messages d'Outlook Express (.dbx) et de Windows Mail (.eml/.nws)\n"
+    "\n"
+    "Utilisation :\n"
+    "  pelicard-extract liste SOURCE [--json]\n"
+    "      Liste les messages de SOURCE dans l'ordre des conversations : ID, objet,\n"
+    "      émetteur, date, clé de date, clé de conversation (séparés par des tabulations).\n"
+    "  pelicard-extract affiche SOURCE ID [--brut]\n"
+    "      Affiche le message ID tel que l'enregistrement texte l'écrirait ;\n"
+    "      avec --brut, le texte du message tel qu'il est stocké.\n"
+    "  pelicard-extract exporte SOURCE --texte|--brut|--pdf FICHIER.pdf\n"
+    "                   [--par-conversation|--par-selection] [--ids 1,4,7-9] [--stockage DOSSIER]\n"
+    "      Enregistre les messages choisis (tous par défaut) en fichiers texte, en copies\n"
+    "      brutes (.eml/.nws) ou les imprime dans un fichier PDF.\n"
+    "\n"
+    "SOURCE est un fichier .dbx, un fichier .eml/.nws (son dossier est lu) ou un dossier.\n"
+    "Les messages d'erreur s'affichent sur la sortie d'erreur ; état de sortie : 0 réussite,\n"
+    "1 fichier refusé ou échec, 2 erreur d'utilisation.\n";
+
+}  // namespace
+
+namespace pelicard::cli {
+
+int UsageError(const std::string& what) {
+    std::cerr << "pelicard-extract : " << what << "\n"
+              << "Essayez « pelicard-extract --help ».\n";
+    return 2;
+}
+
+}  // namespace pelicard::cli
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return pelicard::cli::UsageError("commande manquante");
+    const std::string cmd = args.front();
+    args.erase(args.begin());
+    if (cmd == "--help" || cmd == "-h" || cmd == "aide") {
+        std::cout << kHelp;
+        return 0;
+    }
+    if (cmd == "liste") return pelicard::cli::CmdListe(args);
+    if (cmd == "affiche") return pelicard::cli::CmdAffiche(args);
+    if (cmd == "exporte") return pelicard::cli::CmdExporte(args);
+    return pelicard::cli::UsageError("commande inconnue : " + cmd);
+}

@@ -1,0 +1,37 @@
+// Read-only access to a store file by absolute offsets, every read checked
+// against the file size. Nothing here can write to the file.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace pelicard {
+
+struct ByteFile {
+    std::FILE* handle = nullptr;
+    std::string path;     // native (UTF-8) path
+    std::int64_t size = 0;
+};
+
+// Opens read-only; false when the file cannot be opened. Closes any file
+// the record held before.
+bool OpenByteFile(ByteFile& f, const std::string& nativePath);
+void CloseByteFile(ByteFile& f);
+bool IsOpen(const ByteFile& f);
+
+// Reads n bytes at offset; throws Fault("Lecture au-delà de la fin du fichier")
+// when the range does not lie inside the file.
+std::string ReadBytes(const ByteFile& f, std::int64_t offset, std::size_t n);
+// Reads up to n bytes at offset (fewer at the end of the file, none past it).
+std::string ReadBytesUpTo(const ByteFile& f, std::int64_t offset, std::size_t n);
+std::uint8_t ReadU8(const ByteFile& f, std::int64_t offset);
+std::uint32_t ReadU32(const ByteFile& f, std::int64_t offset);
+
+// Little-endian numbers from bytes held in memory.
+std::uint32_t LoadU32(const char* p);
+std::uint32_t LoadU24(const char* p);
+
+// Whole file as bytes; throws Fault when it cannot be read.
+std::string ReadWholeFile(const std::string& nativePath);
+
+}  // namespace pelicard

@@ -1,0 +1,33 @@
+// Run-time faults: what the program reports in a box titled with the
+// procedure that met it, in the words of a French run-time error.
+#pragma once
+#include <stdexcept>
+#include <string>
+
+namespace pelicard {
+
+struct Fault : std::runtime_error {
+    explicit Fault(const std::string& description) : std::runtime_error(description) {}
+    std::string Description() const { return what(); }
+};
+
+// The descriptions used across the program.
+namespace faults {
+inline const char* const kReadPastEnd = "Lecture au-delà de la fin du fichier";
+inline const char* const kOverflow = "Dépassement de capacité";
+inline const char* const kSubscript = "L'indice n'appartient pas à la sélection";
+inline const char* const kFileNotFound = "Fichier introuvable";
+inline const char* const kPathAccess = "Erreur d'accès au chemin/fichier";
+inline const char* const kOutOfMemory = "Mémoire insuffisante";
+inline const char* const kBadCall = "Argument ou appel de procédure incorrect";
+inline const char* const kBadFileName = "Nom ou numéro de fichier incorrect";
+inline const char* const kPermission = "Permission refusée";
+inline const char* const kDiskFull = "Disque plein";
+}  // namespace faults
+
+// Thrown after QuitProgram, once the fatal box has been shown: unwinds the
+// command in progress up to the event loop (or the batch tool's main), which
+// then ends the program. Never shown to the user.
+struct ProgramEnding {};
+
+}  // namespace pelicard

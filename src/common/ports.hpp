@@ -1,0 +1,72 @@
+// The platform behind small interfaces. Every operation has a harmless
+// default so that each implementation overrides only what it serves; the
+// real ones are the Qt window and the Linux services, the fakes live with
+// the tests.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pelicard {
+
+enum class MsgIcon { None, Information, Exclamation, Critical, Question };
+enum class MsgButtons { Ok, YesNo };
+enum class MsgResult { Ok, Yes, No };
+
+// The main window. Controls are named as in the window (cmdGrouping,
+// lvwMessages, txtSubject, mnuSelectAll …); every text is Windows-1252.
+// Indexed controls (cmdOpen 0/1, mnuConfirm 0/1) are named "cmdOpen(0)".
+class WindowPort {
+public:
+    virtual ~WindowPort() = default;
+
+    virtual void SetText(std::string_view /*control*/, const std::string& /*text*/) {}
+    virtual std::string GetText(std::string_view /*control*/) { return {}; }
+    virtual void SetEnabled(std::string_view /*control*/, bool /*on*/) {}
+    virtual bool IsEnabled(std::string_view /*control*/) { return true; }
+    virtual void SetVisible(std::string_view /*control*/, bool /*on*/) {}
+    virtual bool IsVisible(std::string_view /*control*/) { return true; }
+    virtual void SetChecked(std::string_view /*control*/, bool /*on*/) {}
+    virtual void Move(std::string_view /*control*/, int /*left*/, int /*top*/, int /*width*/, int /*height*/) {}
+
+    // Status bar panels, 1-based.
+    virtual void SetPanelText(int /*panel*/, const std::string& /*text*/) {}
+    virtual void SetPanelWidth(int /*panel*/, int /*twips*/) {}
+
+    // Progress bar Bar, value 0 … 100.
+    virtual void ShowProgress(bool /*visible*/) {}
+    virtual void SetProgress(double /*value*/) {}
+
+    // List view lvwMessages; rows and columns 1-based (column 1 = the row's
+    // own text "Objet", 2 "Émetteur", 3 "Date", 4 "Dates pour tri", 5 "ID").
+    virtual void ListClear() {}
+    virtual int ListAddRow(const std::string& /*text*/) { return 0; }
+    virtual void ListAddSubItem(int /*row*/, const std::string& /*text*/) {}
+    virtual int ListRowCount() { return 0; }
+    virtual std::string ListCellText(int /*row*/, int /*column*/) { return {}; }
+    virtual bool ListIsSelected(int /*row*/) { return false; }
+    virtual void ListSetSelected(int /*row*/, bool /*on*/) {}
+    // Sorting by the view itself: sortKey is the 0-based column.
+    virtual void ListSetSorting(bool /*sorted*/, int /*sortKey*/, bool /*descending*/) {}
+
+    virtual MsgResult MessageBox(const std::string& /*text*/, const std::string& /*title*/,
+                                 MsgIcon /*icon*/, MsgButtons /*buttons*/) {
+        return MsgResult::Ok;
+    }
+    virtual void SetHourglass(bool /*on*/) {}
+    // Lets pending window events run (repaint, input).
+    virtual void DoEvents() {}
+    virtual void Beep() {}
+    // Closes the main window; its unload runs the shutdown.
+    virtual void Close() {}
+};
+
+// Offset from UTC, in seconds, in force at a given instant (seconds since
+// 1970-01-01 UTC), from the time-zone database.
+class TimeZonePort {
+public:
+    virtual ~TimeZonePort() = default;
+    virtual std::int64_t UtcOffsetAt(std::int64_t unixSeconds) = 0;
+};
+
+}  // namespace pelicard

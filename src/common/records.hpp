@@ -1,0 +1,100 @@
+// The shared records of the program: listed messages, the selection, the
+// working texts of the current message, the operation flags and the settings.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pelicard {
+
+// One listed Outlook Express message.
+struct MessageEntry {
+    std::int32_t TextOffset = 0;
+    std::string Subject;
+    std::string Sender;
+    std::string DateText;   // dd/mm/yyyy hh:nn:ss, local time
+    std::string DateKey;    // yyyymmdd hhnnss
+    std::string ThreadKey;  // "<" + topmost subject + ">"
+};
+
+// One listed Windows Mail message.
+struct WmMessageEntry {
+    std::string FilePath;   // native (UTF-8) path of the message file
+    std::string Body;
+    std::string Subject;
+    std::string Sender;
+    std::string DateText;
+    std::string DateKey;
+    std::string ThreadKey;
+    std::string References;
+};
+
+enum class StoreMode { OutlookExpress, WindowsMail };
+
+// The 1-based tables of the current store; entry 0 exists and is not used.
+// Count is the shared N; only the table named by Mode is valid.
+struct MessageList {
+    StoreMode Mode = StoreMode::OutlookExpress;
+    std::vector<MessageEntry> Oe{1};
+    std::vector<WmMessageEntry> Wm{1};
+    std::int32_t Count = 0;
+};
+
+// OutputMode of a read: one message alone, or first/following/last of a
+// combined output.
+enum OutputMode : std::uint8_t { kAlone = 0, kFirst = 1, kFollowing = 2, kLast = 3 };
+
+// Working texts of the message being processed, one set for the program.
+struct WorkingTexts {
+    std::string RawText;
+    std::string BlockText;
+    std::int32_t NextBlock = 0;
+    bool AttachmentCut = false;
+    std::string HeaderText;
+    std::string BodyText;
+    std::string SubjectLine;
+    std::string DateSenderBlock;
+    bool IsUtf8 = false;
+};
+
+// Raised by the commands, read by MsgEnd, cleared by CollectSelection.
+struct OperationKind {
+    bool SaveAllText = false;
+    bool SaveAllRaw = false;
+    bool SaveModifiedText = false;
+    bool SaveModifiedRaw = false;
+    bool PrintSelected = false;
+    bool BatchRunning = false;
+};
+
+// The selection of the list view (1-based vectors, entry 0 unused).
+struct Selection {
+    std::vector<bool> RowFlags{false};
+    std::vector<std::int32_t> SelectionOrder{0};
+    std::int32_t SelectionCount = 0;
+    std::int32_t CurrentPosition = 0;
+    bool SubjectModified = false;
+    bool BodyModified = false;
+    std::uint8_t SortDirection = 0;  // 0 ascending, 1 descending
+};
+
+// Options kept in Pelicard.ini, with the folders stored beside them.
+// Paths are native (UTF-8) strings.
+struct Settings {
+    std::string StorageFolder;
+    std::string LastFolder;
+    std::uint8_t GroupingOption = 0;
+    std::uint8_t SelectionOption = 0;
+    std::uint8_t ConfirmOption = 0;
+};
+
+// Process-wide values fixed at start-up. Paths are native (UTF-8) and end
+// with "/" where the name says Folder.
+struct Environment {
+    std::string AppFolder;
+    std::string MyDocumentsFolder;
+    std::string StoreRoot;
+    bool WindowsMailMode = false;
+};
+
+}  // namespace pelicard
