@@ -1,9 +1,28 @@
 #!/usr/bin/env bash
-# Builds Pelicard and runs every test.
+# Builds Pelicard and runs every test: the whole suite, the core suite again
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of
+# each fuzz target.
+#   PELICARD_FUZZ_SECONDS  seconds per fuzz target (default 20; 0 skips fuzzing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --test
 jobs=$(nproc)
+start=$(date +%s)
+
+echo "== Construction et tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs" --timeout 300)
+
+echo "== Tests sous AddressSanitizer et UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPELICARD_SANITIZE=ON -DPELICARD_WITH_QT=OFF >/dev/null
+cmake --build build-asan -j"$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+   ctest --output-on-failure -j"$jobs" --timeout 600)
+
+secs=${PELICARD_FUZZ_SECONDS:-20}
+if [ "$secs" -gt 0 ]; then
+  echo "== Fuzzing ($secs s par cible)"
+  scripts/fuzz.sh "$secs"
+fi
+echo "== Tout est passé en $(( $(date +%s) - start )) s"
