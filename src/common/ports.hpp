@@ -48,6 +48,8 @@ public:
     virtual void ListSetSelected(int /*row*/, bool /*on*/) {}
     // Sorting by the view itself: sortKey is the 0-based column.
     virtual void ListSetSorting(bool /*sorted*/, int /*sortKey*/, bool /*descending*/) {}
+    // Width of a column (1-based), in twips.
+    virtual void ListSetColumnWidth(int /*column*/, int /*twips*/) {}
 
     virtual MsgResult MessageBox(const std::string& /*text*/, const std::string& /*title*/,
                                  MsgIcon /*icon*/, MsgButtons /*buttons*/) {
