@@ -1,14 +1,217 @@
+// The commands on the selected messages: stepping through the selection,
+// editing the shown message, saving it, saving or printing all selected
+// messages. Each command prepares the shared state and hands over to the
+// reading, export and print procedures.
+#include <filesystem>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "app/services.hpp"
+#include "common/report.hpp"
+#include "content/read_msg.hpp"
+#include "export/msg_end.hpp"
 #include "ui/commands.hpp"
+#include "ui/window_logic.hpp"
+
 namespace pelicard {
-void cmdUp_Click(State&) {}
-void cmdDown_Click(State&) {}
-void txtSubject_Change(State&) {}
-void txtBody_Change(State&) {}
-void txtSubject_Click(State&) {}
-void txtBody_Click(State&) {}
-void cmdModTxt_Click(State&) {}
-void cmdModNws_Click(State&) {}
-void cmdAllTxt_Click(State&) {}
-void cmdAllNws_Click(State&) {}
-void cmdPrint_Click(State&) {}
+namespace {
+
+const char* const kOneMessageOnly = "On ne peut modifier qu'un seul message \xE0 la fois";
+
+// Runs a handler; an unexpected fault is shown under the handler's name and
+// ends the program through the normal shutdown.
+template <typename F>
+void Guarded(State& s, const char* procedure, F&& body) {
+    try {
+        body();
+    } catch (const Fault& f) {
+        EndOnFault(s, procedure, f);
+    } catch (const std::bad_alloc&) {
+        EndOnFault(s, procedure, Fault(faults::kOutOfMemory));
+    } catch (const std::filesystem::filesystem_error&) {
+        EndOnFault(s, procedure, Fault(faults::kPathAccess));
+    } catch (const std::out_of_range&) {
+        EndOnFault(s, procedure, Fault(faults::kSubscript));
+    }
+}
+
+// Lowers the five operation flags: stepping through the selection only
+// displays, even after a print or save command left its flag raised.
+void LowerOperationFlags(State& s) {
+    const bool batch = s.ops.BatchRunning;
+    s.ops = OperationKind{};
+    s.ops.BatchRunning = batch;
+}
+
+// The message index at a 1-based position of SelectionOrder, or 0 when the
+// position lies outside the collected selection.
+std::int32_t SelectedAt(const State& s, std::int32_t position) {
+    const auto& sel = s.selection;
+    if (position < 1 || position > sel.SelectionCount) return 0;
+    if (static_cast<std::size_t>(position) >= sel.SelectionOrder.size()) return 0;
+    return sel.SelectionOrder[static_cast<std::size_t>(position)];
+}
+
+void ShowAt(State& s, std::int32_t position) {
+    OutputMode mode = kAlone;
+    ReadMsg(s, SelectedAt(s, position), mode);
+}
+
+// The progress bar is shown for the length of a batch and hidden after it,
+// whatever way the batch ends; BatchRunning likewise when asked for.
+class BatchScope {
+public:
+    BatchScope(State& s, bool batchRunning) : s_(s), batchRunning_(batchRunning) {
+        s_.window->ShowProgress(true);
+        if (batchRunning_) s_.ops.BatchRunning = true;
+    }
+    ~BatchScope() {
+        s_.window->ShowProgress(false);
+        if (batchRunning_) s_.ops.BatchRunning = false;
+    }
+    BatchScope(const BatchScope&) = delete;
+    BatchScope& operator=(const BatchScope&) = delete;
+
+private:
+    State& s_;
+    bool batchRunning_;
+};
+
+// An edit of the subject or the body: refused while several rows are
+// selected, recorded otherwise.
+void EditorChanged(State& s, bool& modifiedFlag) {
+    if (s.EditorUpdate) return;
+    const auto& flags = s.selection.RowFlags;
+    const std::size_t rows =
+        std::min(flags.size(), static_cast<std::size_t>(std::max(s.list.Count, 0)) + 1);
+    int count = 0;
+    for (std::size_t i = 1; i < rows; ++i) {
+        if (flags[i] && ++count > 1) {
+            ShowMessage(s, kOneMessageOnly);
+            return;
+        }
+    }
+    modifiedFlag = true;
+    EnableModifyCommands(s, true);
+}
+
+// Saves the shown message with the user's edits (as text or raw copy).
+void SaveModified(State& s, bool OperationKind::*flag) {
+    if (s.EditorUpdate) return;
+    CollectSelection(s);
+    s.ops.*flag = true;
+    const std::int32_t index = SelectedAt(s, s.selection.CurrentPosition);
+    // No message shown (nothing selected): there is nothing to save.
+    if (index == 0) return;
+    OutputMode mode = kAlone;
+    MsgEnd(s, index, mode);
+    SignalDone(s);
+}
+
+}  // namespace
+
+void cmdUp_Click(State& s) {
+    Guarded(s, "cmdUp_Click", [&] {
+        if (s.EditorUpdate) return;
+        s.window->SetVisible("txtEnd", false);
+        auto& pos = s.selection.CurrentPosition;
+        if (pos >= 2 && SelectedAt(s, pos - 1) != 0) {
+            --pos;
+            LowerOperationFlags(s);
+            ShowAt(s, pos);
+            s.window->SetEnabled("cmdUp", pos >= 2);
+            s.window->SetEnabled("cmdDown", true);
+        } else {
+            s.window->Beep();
+        }
+    });
+}
+
+void cmdDown_Click(State& s) {
+    Guarded(s, "cmdDown_Click", [&] {
+        if (s.EditorUpdate) return;
+        s.window->SetVisible("txtEnd", false);
+        auto& pos = s.selection.CurrentPosition;
+        const std::int32_t count = s.selection.SelectionCount;
+        if (pos <= count - 1 && SelectedAt(s, pos + 1) != 0) {
+            ++pos;
+            LowerOperationFlags(s);
+            ShowAt(s, pos);
+            s.window->SetEnabled("cmdUp", true);
+            s.window->SetEnabled("cmdDown", pos < count);
+        } else {
+            s.window->Beep();
+        }
+    });
+}
+
+void txtSubject_Change(State& s) {
+    Guarded(s, "txtSubject_Change", [&] { EditorChanged(s, s.selection.SubjectModified); });
+}
+
+void txtBody_Change(State& s) {
+    Guarded(s, "txtBody_Change", [&] { EditorChanged(s, s.selection.BodyModified); });
+}
+
+void txtSubject_Click(State& s) { s.window->SetVisible("txtEnd", false); }
+
+void txtBody_Click(State& s) { s.window->SetVisible("txtEnd", false); }
+
+void cmdModTxt_Click(State& s) {
+    Guarded(s, "cmdModTxt_Click", [&] { SaveModified(s, &OperationKind::SaveModifiedText); });
+}
+
+void cmdModNws_Click(State& s) {
+    Guarded(s, "cmdModNws_Click", [&] { SaveModified(s, &OperationKind::SaveModifiedRaw); });
+}
+
+void cmdAllTxt_Click(State& s) {
+    Guarded(s, "cmdAllTxt_Click", [&] {
+        if (s.EditorUpdate) return;
+        CollectSelection(s);
+        s.ops.SaveAllText = true;
+        s.window->SetEnabled("cmdDown", false);
+        s.window->SetEnabled("cmdUp", false);
+        BatchScope batch(s, true);
+        // BatchDriver(s);
+    });
+}
+
+void cmdAllNws_Click(State& s) {
+    Guarded(s, "cmdAllNws_Click", [&] {
+        if (s.EditorUpdate) return;
+        CollectSelection(s);
+        s.window->SetEnabled("cmdDown", false);
+        s.window->SetEnabled("cmdUp", false);
+        s.ops.SaveAllRaw = true;
+        {
+            BatchScope batch(s, true);
+            // A copy: the window's events, let run between messages, must
+            // not change the list being worked through.
+            const std::vector<std::int32_t> order(
+                s.selection.SelectionOrder.begin(),
+                s.selection.SelectionOrder.begin() +
+                    std::min<std::size_t>(s.selection.SelectionOrder.size(),
+                                          static_cast<std::size_t>(std::max(s.selection.SelectionCount, 0)) + 1));
+            for (std::size_t i = 1; i < order.size(); ++i) {
+                OutputMode mode = kAlone;
+                ReadMsg(s, order[i], mode);
+                s.window->DoEvents();
+            }
+        }
+        SignalDone(s);
+    });
+}
+
+void cmdPrint_Click(State& s) {
+    Guarded(s, "cmdPrint_Click", [&] {
+        if (s.EditorUpdate) return;
+        CollectSelection(s);
+        s.ops.PrintSelected = true;
+        BatchScope batch(s, false);
+        // BatchDriver(s);
+    });
+}
+
 }  // namespace pelicard
