@@ -1,12 +1,32 @@
-// The part of the shared state that this subsystem owns.
+// The part of the shared state that saving and printing own: the one output
+// file that spans a combined output, and the printer's page state.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
-#include <vector>
 
 namespace pelicard {
 
 struct ExportState {
+    // The open output file (POSIX descriptor), from the message with
+    // OutputMode 0 or 1 that opened it to the message with 0 or 3 that
+    // closes it; -1 when none is open.
+    int OutputFd = -1;
+    std::string OutputPath;      // native (UTF-8) path of the open file
+    bool OutputCreated = false;  // created by this output (not an existing empty file)
+    // The first message of the current combined output was skipped (path too
+    // long): the following ones of that output are skipped too.
+    bool SkipCombined = false;
+
+    // Printer: body lines counted since the last page header, and the width
+    // limit (90 % of the page width) in printer units.
+    bool JobOpen = false;  // a print job has begun and not ended
+    std::uint8_t LineCounter = 0;
+    std::int32_t WidthLimit = 0;
+
+    // Told the native path of every file completely written (the batch tool
+    // prints them); may be empty.
+    std::function<void(const std::string&)> OnFileWritten;
 };
 
 }  // namespace pelicard

@@ -1,5 +1,420 @@
+// Saving one message: the file's name and place under the storage folder,
+// the collision numbering, and the bytes written for each command.
 #include "export/msg_end.hpp"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/byte_file.hpp"
+#include "common/report.hpp"
+#include "common/text.hpp"
+#include "export/print.hpp"
+
 namespace pelicard {
-void MsgEnd(State&, std::int32_t, OutputMode&) {}
-std::string StandardName(std::string_view text) { return std::string(text); }
+namespace {
+
+constexpr std::size_t kPathBudget = 255;  // characters of the whole path
+constexpr std::size_t kNameBytes = 255;   // bytes of the file-name part on disk
+constexpr std::string_view kCrLf = "\r\n";
+
+// ---- UTF-8 lengths and prefixes (paths on disk are UTF-8) ----
+
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+std::size_t Utf8Length(std::string_view s) {
+    std::size_t n = 0;
+    for (unsigned char c : s)
+        if (!IsContinuation(c)) ++n;
+    return n;
+}
+
+// The first `chars` characters of s.
+std::string_view Utf8Prefix(std::string_view s, std::size_t chars) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        if (!IsContinuation(static_cast<unsigned char>(s[i]))) {
+            if (chars == 0) break;
+            --chars;
+        }
+        ++i;
+    }
+    return s.substr(0, i);
+}
+
+// s cut at a character boundary so that it has at most `bytes` bytes.
+std::string_view Utf8FitBytes(std::string_view s, std::size_t bytes) {
+    if (s.size() <= bytes) return s;
+    std::size_t i = bytes;
+    while (i > 0 && IsContinuation(static_cast<unsigned char>(s[i]))) --i;
+    return s.substr(0, i);
+}
+
+// ---- System errors in French ----
+
+std::string SystemReason(int err) {
+    switch (err) {
+        case EACCES:
+        case EPERM: return "Permission refusée";
+        case ENOSPC: return "Disque plein";
+        case EDQUOT: return "Quota de disque dépassé";
+        case EROFS: return "Système de fichiers en lecture seule";
+        case ENOENT: return "Chemin d'accès introuvable";
+        case ENOTDIR: return "Un élément du chemin n'est pas un dossier";
+        case ENAMETOOLONG: return "Nom de fichier trop long";
+        case EIO: return "Erreur d'entrée/sortie";
+        case EMFILE:
+        case ENFILE: return "Trop de fichiers ouverts";
+        case EISDIR: return "Un dossier porte ce nom";
+        default: return "Erreur système " + ToDecimal(err) + " (" + std::strerror(err) + ")";
+    }
+}
+
+[[noreturn]] void ThrowSystem(const char* what, const std::string& path, int err) {
+    throw Fault(Utf8ToCp1252(std::string(what) + " " + path) + "\r\n" +
+                Utf8ToCp1252(SystemReason(err)));
+}
+
+void ShowPathTooLong(State& s) {
+    ShowMessage(s, Utf8ToCp1252("Chemin trop long\r\nCe message ne sera pas enregistré"),
+                MsgIcon::Critical);
+}
+
+// ---- The store's folder name ----
+
+std::string LastComponent(std::string_view path) {
+    while (!path.empty() && path.back() == '/') path.remove_suffix(1);
+    std::size_t slash = path.rfind('/');
+    return std::string(slash == npos ? path : path.substr(slash + 1));
+}
+
+// Native (UTF-8) folder name of the current store.
+std::string StoreFolderName(State& s, std::int32_t index) {
+    if (s.list.Mode == StoreMode::OutlookExpress) {
+        std::string name = LastComponent(s.dbx.ChosenPath);
+        // Without its last four characters (".dbx").
+        std::size_t chars = Utf8Length(name);
+        return std::string(Utf8Prefix(name, chars >= 4 ? chars - 4 : 0));
+    }
+    // Every message of a Windows Mail store lies in the one folder read.
+    const std::string& file = s.list.Wm[static_cast<std::size_t>(index)].FilePath;
+    std::size_t slash = file.rfind('/');
+    return LastComponent(slash == npos ? std::string_view{} : std::string_view(file).substr(0, slash));
+}
+
+// ---- Opening the output file ----
+
+enum class OpenResult { Opened, Taken };
+
+// Opens `path` for writing without ever overwriting: a new file is created
+// exclusively; an existing empty regular file is taken over from its start;
+// anything else there is a collision.
+OpenResult OpenExclusive(State& s, const std::string& path) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    bool created = fd >= 0;
+    if (!created) {
+        int err = errno;
+        if (err != EEXIST) ThrowSystem("Impossible de créer le fichier", path, err);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0)
+            return OpenResult::Taken;
+        fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            err = errno;
+            if (err == ELOOP) return OpenResult::Taken;
+            ThrowSystem("Impossible d'ouvrir le fichier", path, err);
+        }
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0) {
+            ::close(fd);
+            return OpenResult::Taken;
+        }
+    }
+    s.exp.OutputFd = fd;
+    s.exp.OutputPath = path;
+    s.exp.OutputCreated = created;
+    return OpenResult::Opened;
+}
+
+void EnsureFolder(const std::string& directory) {
+    std::string dir = directory;
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    if (::mkdir(dir.c_str(), 0777) == 0) return;
+    int err = errno;
+    struct stat st {};
+    if (err == EEXIST && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
+    ThrowSystem("Impossible de créer le dossier", dir, err == EEXIST ? ENOTDIR : err);
+}
+
+// Names and opens the output file: directory + base name (cut to the
+// budget, numbered on collision) + tail. False when the path would be too
+// long (the box has been shown).
+bool OpenOutput(State& s, const std::string& directory, const std::string& base,
+                const std::string& tail) {
+    const std::size_t f = Utf8Length(directory) + Utf8Length(tail);
+    if (f >= kPathBudget) {
+        ShowPathTooLong(s);
+        return false;
+    }
+    EnsureFolder(directory);
+    for (unsigned long n = 0;; ++n) {
+        std::string counter = n == 0 ? std::string() : "-" + ToDecimal(static_cast<long long>(n));
+        const std::size_t f2 = f + counter.size();
+        if (f2 >= kPathBudget) {
+            ShowPathTooLong(s);
+            return false;
+        }
+        std::string fixed = counter + tail;
+        std::string_view stem = Utf8Prefix(base, kPathBudget - f2);
+        stem = Utf8FitBytes(stem, kNameBytes - fixed.size());
+        std::string path = directory;
+        path.append(stem).append(fixed);
+        if (OpenExclusive(s, path) == OpenResult::Opened) return true;
+    }
+}
+
+// Drops the output after a failed write: a file created by it is removed,
+// an existing empty file taken over is emptied again.
+void AbandonOutput(State& s) {
+    if (s.exp.OutputFd < 0) return;
+    if (s.exp.OutputCreated)
+        ::unlink(s.exp.OutputPath.c_str());
+    else if (::ftruncate(s.exp.OutputFd, 0) != 0) {
+        // Nothing more can be done; the write error is being reported.
+    }
+    ::close(s.exp.OutputFd);
+    s.exp.OutputFd = -1;
+    s.exp.OutputPath.clear();
+}
+
+void WriteAll(State& s, std::string_view bytes) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(s.exp.OutputFd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            int err = errno;
+            std::string path = s.exp.OutputPath;
+            AbandonOutput(s);
+            ThrowSystem("Impossible d'écrire dans le fichier", path, err);
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+template <typename... Parts>
+void Write(State& s, const Parts&... parts) {
+    (WriteAll(s, std::string_view(parts)), ...);
+}
+
+// Where the header of a message text ends (after the line end of its last
+// line); the whole text when it has no blank line.
+std::size_t HeaderEnd(std::string_view raw) {
+    std::size_t p = raw.find("\r\n\r\n");
+    if (p != npos) return p + 2;
+    p = raw.find("\n\n");
+    return p != npos ? p + 1 : raw.size();
+}
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// Position of the line end (CR LF or LF) at or after `from`, within [0, limit).
+std::size_t LineEndFrom(std::string_view raw, std::size_t from, std::size_t limit) {
+    std::size_t nl = raw.find('\n', from);
+    if (nl == npos || nl >= limit) return limit;
+    return (nl > from && raw[nl - 1] == '\r') ? nl - 1 : nl;
+}
+
+enum class Command { None, AllText, AllRaw, ModText, ModRaw, Print };
+
+Command RunningCommand(const OperationKind& ops) {
+    if (ops.PrintSelected) return Command::Print;
+    if (ops.SaveAllText) return Command::AllText;
+    if (ops.SaveAllRaw) return Command::AllRaw;
+    if (ops.SaveModifiedText) return Command::ModText;
+    if (ops.SaveModifiedRaw) return Command::ModRaw;
+    return Command::None;
+}
+
+struct RecordView {
+    const std::string* subject;
+    const std::string* dateKey;
+};
+
+RecordView Record(State& s, std::int32_t index) {
+    const bool wm = s.list.Mode == StoreMode::WindowsMail;
+    const std::size_t size = wm ? s.list.Wm.size() : s.list.Oe.size();
+    if (index < 1 || static_cast<std::size_t>(index) >= size) throw Fault(Utf8ToCp1252(faults::kSubscript));
+    const auto i = static_cast<std::size_t>(index);
+    // The date key is DateSort of the record's DateText, kept in the record.
+    if (wm) return {&s.list.Wm[i].Subject, &s.list.Wm[i].DateKey};
+    return {&s.list.Oe[i].Subject, &s.list.Oe[i].DateKey};
+}
+
+void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
+    ExportState& ex = s.exp;
+    RecordView rec = Record(s, index);
+    const bool raw = cmd == Command::AllRaw || cmd == Command::ModRaw;
+    const bool wm = s.list.Mode == StoreMode::WindowsMail;
+
+    bool opening = mode == kAlone || mode == kFirst;
+    if (opening) {
+        CloseOutput(s);  // a combined output left unfinished ends here
+        ex.SkipCombined = false;
+    } else if (ex.SkipCombined) {
+        if (mode == kLast) ex.SkipCombined = false;
+        return;
+    } else if (ex.OutputFd < 0) {
+        // The output's first message wrote nothing (no text): this one
+        // begins the file in its place.
+        opening = true;
+    }
+    const bool startsFile = opening;
+
+    // A raw copy of a Windows Mail message is the message file itself.
+    std::string wmRaw;
+    if (raw && wm) wmRaw = ReadWholeFile(s.list.Wm[static_cast<std::size_t>(index)].FilePath);
+    const std::string& rawText = wm && raw ? wmRaw : s.texts.RawText;
+
+    if (opening) {
+        std::string tail;
+        if (cmd == Command::ModText || cmd == Command::ModRaw) tail = "_m";
+        if (mode == kAlone) tail += "_" + Cp1252ToUtf8(*rec.dateKey);
+        tail += ".";
+        tail += raw ? RawExtension(rawText) : "txt";
+
+        std::string folder = StoreFolderName(s, index);
+        std::string directory = s.settings.StorageFolder;
+        if (directory.empty() || directory.back() != '/') directory += '/';
+        directory += folder;
+        directory += '/';
+
+        std::string base = (s.settings.SelectionOption != 0 && s.selection.SelectionCount >= 2)
+                               ? folder
+                               : Cp1252ToUtf8(StandardName(*rec.subject));
+        // File names on disk hold no NUL.
+        for (char& c : base)
+            if (c == '\0') c = '_';
+        if (!OpenOutput(s, directory, base, tail)) {
+            ex.SkipCombined = mode == kFirst || mode == kFollowing;
+            return;
+        }
+    }
+
+    WorkingTexts& t = s.texts;
+    switch (cmd) {
+        case Command::AllText:
+            if (startsFile) {
+                Write(s, t.SubjectLine, t.DateSenderBlock, t.BodyText);
+            } else {
+                static const std::string kSeparator = "\r\n\r\n" + std::string(71, '-') + "\r\n";
+                Write(s, kSeparator);
+                if (s.settings.SelectionOption != 0) Write(s, t.SubjectLine);
+                Write(s, t.DateSenderBlock, t.BodyText);
+            }
+            break;
+        case Command::AllRaw:
+            Write(s, rawText);
+            break;
+        case Command::ModText:
+            s.EditorUpdate = true;
+            if (s.selection.SubjectModified)
+                t.SubjectLine = "Objet : " + s.window->GetText("txtSubject") + "\r\n";
+            if (s.selection.BodyModified) t.BodyText = s.window->GetText("txtBody");
+            s.EditorUpdate = false;
+            Write(s, t.SubjectLine, t.DateSenderBlock, t.BodyText);
+            break;
+        case Command::ModRaw:
+            Write(s, ReplaceRawSubject(rawText, s.window->GetText("txtSubject")));
+            break;
+        default:
+            break;
+    }
+    if (mode == kAlone || mode == kLast) CloseOutput(s);
+}
+
+}  // namespace
+
+std::string StandardName(std::string_view text) {
+    static constexpr std::string_view kFind[] = {" : ", " ? ", " :", " ?", ":", "?", "*",
+                                                 "/",   "\\",  ">",  "<",  "|", "'", "\""};
+    std::string name(text);
+    for (std::string_view f : kFind) ReplaceExactInPlace(name, f, "_");
+    std::size_t keep = name.find_last_not_of('_');
+    if (keep != npos) name.resize(keep + 1);
+    return name;
+}
+
+std::string RawExtension(std::string_view raw) {
+    std::string_view header = raw.substr(0, HeaderEnd(raw));
+    return FindNoCase(header, "\nNewsgroups:") != npos ? "nws" : "eml";
+}
+
+bool SubjectSpan(std::string_view raw, std::size_t& start, std::size_t& end) {
+    const std::size_t headerEnd = HeaderEnd(raw);
+    std::string_view header = raw.substr(0, headerEnd);
+    // "Subject:" at the start of a header line.
+    std::size_t k = StartsWithNoCase(header, "Subject:") ? 0 : npos;
+    if (k == npos) {
+        k = FindNoCase(header, "\nSubject:");
+        if (k == npos) return false;
+        ++k;
+    }
+    start = k + 8;
+    if (start < headerEnd && !IsLineEnd(raw[start])) ++start;  // the one character after the colon
+    end = LineEndFrom(raw, start, headerEnd);
+    // A folded subject goes on over the lines that begin with a space or tab.
+    while (end < headerEnd) {
+        std::size_t next = raw.find('\n', end) + 1;
+        if (next >= headerEnd || (raw[next] != ' ' && raw[next] != '\t')) break;
+        end = LineEndFrom(raw, next, headerEnd);
+    }
+    return true;
+}
+
+std::string ReplaceRawSubject(std::string_view raw, std::string_view subject) {
+    std::size_t start = 0, end = 0;
+    std::string out;
+    out.reserve(raw.size() + subject.size() + 11);
+    if (!SubjectSpan(raw, start, end)) {
+        // No Subject line: one is put at the head of the header.
+        out.append("Subject: ").append(subject).append(kCrLf).append(raw);
+        return out;
+    }
+    out.append(raw.substr(0, start)).append(subject).append(raw.substr(end));
+    return out;
+}
+
+void CloseOutput(State& s) {
+    ExportState& ex = s.exp;
+    if (ex.OutputFd < 0) return;
+    int fd = ex.OutputFd;
+    std::string path = std::move(ex.OutputPath);
+    ex.OutputFd = -1;
+    ex.OutputPath.clear();
+    if (::close(fd) != 0) ThrowSystem("Impossible d'écrire dans le fichier", path, errno);
+    if (ex.OnFileWritten) ex.OnFileWritten(path);
+}
+
+void MsgEnd(State& s, std::int32_t index, OutputMode& mode) {
+    const Command cmd = RunningCommand(s.ops);
+    if (cmd == Command::None) return;
+    try {
+        if (cmd == Command::Print) {
+            PrintMessage(s, mode);
+            return;
+        }
+        SaveMessage(s, cmd, index, mode);
+    } catch (const Fault& f) {
+        // The program ends: the output is closed as far as it was written.
+        if (s.exp.OutputFd >= 0) ::close(s.exp.OutputFd);
+        s.exp.OutputFd = -1;
+        EndOnFault(s, "MsgEnd", f);
+    }
+}
+
 }  // namespace pelicard

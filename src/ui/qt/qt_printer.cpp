@@ -1,0 +1,113 @@
+#include "ui/qt/qt_printer.hpp"
+
+#include <QFontMetricsF>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPrinter>
+
+#include "common/fault.hpp"
+#include "common/text.hpp"
+
+namespace pelicard {
+namespace {
+
+QString FromCp1252(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
+
+}  // namespace
+
+QtPrinter::QtPrinter() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    SetFont("Arial", 10);
+}
+
+QtPrinter::QtPrinter(const std::string& pdfPath)
+    : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)), toPdf_(true) {
+    printer_->setOutputFormat(QPrinter::PdfFormat);
+    printer_->setOutputFileName(QString::fromStdString(pdfPath));
+    printer_->setPageSize(QPageSize(QPageSize::A4));
+    SetFont("Arial", 10);
+}
+
+QtPrinter::~QtPrinter() {
+    if (painter_.isActive()) painter_.end();
+}
+
+void QtPrinter::SetFont(const std::string& name, double points) {
+    font_ = QFont(FromCp1252(name));
+    font_.setPointSizeF(points);
+    // Small top and bottom margins: a page holds its header and 63 lines.
+    printer_->setPageMargins(QMarginsF(15, 8, 15, 8), QPageLayout::Millimeter);
+    if (painter_.isActive()) painter_.setFont(font_);
+}
+
+void QtPrinter::Begin() {
+    if (painter_.isActive()) {
+        if (jobEnded_) {
+            // PDF file: the next job of the command starts a new page.
+            printer_->newPage();
+            jobEnded_ = false;
+            y_ = 0;
+            page_ = 1;
+        }
+        return;
+    }
+    if (!painter_.begin(printer_.get())) {
+        std::string where = toPdf_ ? " " + printer_->outputFileName().toStdString() : std::string();
+        throw Fault(Utf8ToCp1252("Impossible d'ouvrir l'imprimante" + where));
+    }
+    painter_.setFont(font_);
+    jobEnded_ = false;
+    y_ = 0;
+    page_ = 1;
+}
+
+void QtPrinter::BreakPage() {
+    if (!printer_->newPage()) throw Fault(Utf8ToCp1252("Impossible de passer à la page suivante"));
+    y_ = 0;
+    ++page_;
+}
+
+void QtPrinter::PrintLine(const std::string& text) {
+    Begin();
+    QFontMetricsF fm(font_, printer_.get());
+    const double height = painter_.viewport().height();
+    if (y_ > 0 && y_ + fm.height() > height) BreakPage();
+    if (!text.empty()) painter_.drawText(QPointF(0, y_ + fm.ascent()), FromCp1252(text));
+    y_ += fm.lineSpacing();
+}
+
+void QtPrinter::NewPage() {
+    Begin();
+    BreakPage();
+}
+
+void QtPrinter::EndDoc() {
+    if (!painter_.isActive()) return;
+    if (toPdf_) {
+        jobEnded_ = true;
+        return;
+    }
+    painter_.end();
+    y_ = 0;
+    page_ = 1;
+}
+
+void QtPrinter::Finish() {
+    if (painter_.isActive()) painter_.end();
+    jobEnded_ = false;
+    y_ = 0;
+    page_ = 1;
+}
+
+double QtPrinter::TextWidth(const std::string& text) {
+    return QFontMetricsF(font_, printer_.get()).horizontalAdvance(FromCp1252(text));
+}
+
+double QtPrinter::PageWidth() { return printer_->pageRect(QPrinter::DevicePixel).width(); }
+
+double QtPrinter::PageHeight() { return printer_->pageRect(QPrinter::DevicePixel).height(); }
+
+double QtPrinter::CurrentY() { return y_; }
+
+int QtPrinter::PageNumber() { return jobEnded_ ? 1 : page_; }
+
+}  // namespace pelicard
