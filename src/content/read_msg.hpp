@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include "common/state.hpp"
 namespace pelicard {
 // Builds the working texts of message `index` of the current list, then
@@ -7,4 +8,15 @@ namespace pelicard {
 void ReadMsg(State& s, std::int32_t index, OutputMode& mode);
 // Reads one text block at `offset` into texts.BlockText; false when offset is 0.
 bool ReadTxtMsg(State& s, std::int32_t offset);
+
+// Follows the block chain of Outlook Express message `index` into
+// texts.RawText, cut before the first attachment. False when nothing was
+// read (no text position, or the first block could not be read). Faults
+// other than those ReadTxtMsg reports itself are left to the caller.
+bool ReadBlocksOE(State& s, std::int32_t index);
+
+// A local date text "dd/mm/yyyy hh:nn:ss" written as "dddd d mmmm yyyy hh:mm"
+// in French ("lundi 3 décembre 2007 14:05"); a text that is not such a date
+// comes back unchanged.
+std::string LongFrenchDate(const std::string& dateText);
 }  // namespace pelicard
