@@ -1,4 +1,255 @@
 #include "wm/dates.hpp"
+
+#include <cstdio>
+
+#include "common/fault.hpp"
+#include "common/report.hpp"
+#include "common/text.hpp"
+
 namespace pelicard {
-std::string MsgTime(State&, const std::string&) { return {}; }
+namespace {
+
+// Run-time error texts of the date conversions (Windows-1252).
+const char* const kTypeMismatch = "Incompatibilit\xE9 de type";
+const char* const kDateOverflow = "D\xE9passement de capacit\xE9";
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Days from 1970-01-01 to a proleptic Gregorian date.
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2));
+}
+
+// Leading decimal digits of a text (0 when it does not start with one).
+int LeadingDigits(std::string_view s) {
+    int v = 0;
+    for (char c : s) {
+        if (!IsDigit(c) || v > 100000) break;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+// A text made only of digits, as a number; a Fault otherwise (the strict
+// integer conversion of the ISO fields).
+int StrictNumber(std::string_view s) {
+    if (s.empty()) throw Fault(kTypeMismatch);
+    int v = 0;
+    for (char c : s) {
+        if (!IsDigit(c)) throw Fault(kTypeMismatch);
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+// Hours and minutes of a zone rounded to whole hours, a half going to the
+// even neighbour.
+int RoundedZoneHours(int hours, int minutes) {
+    const int total = hours * 60 + minutes;
+    int q = total / 60;
+    const int r = total % 60;
+    if (r > 30 || (r == 30 && q % 2 == 1)) ++q;
+    return q;
+}
+
+struct InternetDate {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    std::size_t end = 0;  // position just after the time
+};
+
+// Reads «[Www,] d[d] Mmm [yy]yy hh:mm[:ss]» from the start of `d`; what
+// follows the time is left to the caller. The weekday is not checked.
+std::optional<InternetDate> ReadInternetDate(std::string_view d) {
+    static const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                          "jul", "aug", "sep", "oct", "nov", "dec"};
+    std::size_t i = 0;
+    const std::size_t n = d.size();
+    auto skipSpaces = [&] {
+        while (i < n && (d[i] == ' ' || d[i] == '\t')) ++i;
+    };
+    auto readNumber = [&](std::size_t maxDigits, int& out) {
+        std::size_t start = i;
+        int v = 0;
+        while (i < n && IsDigit(d[i]) && i - start < maxDigits) v = v * 10 + (d[i++] - '0');
+        out = v;
+        return i - start;
+    };
+    InternetDate r;
+    skipSpaces();
+    if (i < n && IsLetter(d[i])) {  // weekday, any name
+        while (i < n && IsLetter(d[i])) ++i;
+        skipSpaces();
+        if (i < n && d[i] == ',') ++i;
+    }
+    skipSpaces();
+    if (readNumber(2, r.day) == 0) return std::nullopt;
+    if (i < n && d[i] == '-') ++i;
+    skipSpaces();
+    std::size_t ms = i;
+    while (i < n && IsLetter(d[i])) ++i;
+    if (i - ms < 3) return std::nullopt;
+    std::string mon = FoldCase(d.substr(ms, 3));
+    for (int k = 0; k < 12; ++k)
+        if (mon == kMonths[k]) r.month = k + 1;
+    if (r.month == 0) return std::nullopt;
+    if (i < n && d[i] == '-') ++i;
+    skipSpaces();
+    std::size_t yd = readNumber(4, r.year);
+    if (yd < 2 || (i < n && IsDigit(d[i]))) return std::nullopt;
+    if (yd == 2) r.year += r.year < 50 ? 2000 : 1900;
+    else if (yd == 3) r.year += 1900;
+    std::size_t beforeTime = i;
+    skipSpaces();
+    if (i == beforeTime) return std::nullopt;
+    if (readNumber(2, r.hour) == 0 || i >= n || d[i] != ':') return std::nullopt;
+    ++i;
+    if (readNumber(2, r.minute) != 2) return std::nullopt;
+    if (i + 1 < n && d[i] == ':' && IsDigit(d[i + 1])) {
+        ++i;
+        if (readNumber(2, r.second) != 2) return std::nullopt;
+    }
+    if (i < n && IsDigit(d[i])) return std::nullopt;
+    if (!IsValidDate(r.year, r.month, r.day) || r.hour > 23 || r.minute > 59 || r.second > 60)
+        return std::nullopt;
+    r.end = i;
+    return r;
+}
+
+}  // namespace
+
+bool IsValidDate(int year, int month, int day) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    int last = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+    return day <= last;
+}
+
+DateTimeValue MakeDateTime(int year, int month, int day, int hour, int minute, int second) {
+    return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 +
+           hour * 3600 + minute * 60 + second;
+}
+
+std::string FormatGeneralDate(DateTimeValue v) {
+    std::int64_t days = v >= 0 ? v / 86400 : -((-v + 86399) / 86400);
+    std::int64_t secs = v - days * 86400;
+    int y, m, d;
+    CivilFromDays(days, y, m, d);
+    if (y < 1 || y > 9999) throw Fault(kDateOverflow);
+    char buf[32];
+    int hh = static_cast<int>(secs / 3600), nn = static_cast<int>(secs / 60 % 60),
+        ss = static_cast<int>(secs % 60);
+    if (secs == 0)
+        std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d, m, y);
+    else
+        std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", d, m, y, hh, nn, ss);
+    return buf;
+}
+
+std::int32_t UtcOffsetSeconds(State& s, DateTimeValue utc) {
+    return static_cast<std::int32_t>(s.timeZone->UtcOffsetAt(utc));
+}
+
+DateTimeValue UtcToLocal(State& s, DateTimeValue utc) { return utc + UtcOffsetSeconds(s, utc); }
+
+std::optional<DateTimeValue> ParseRfc822Date(State& s, const std::string& text) {
+    std::string d = TrimSpaces(text);
+    if (FindNoCase(d, "GMT") != npos) ReplaceExactInPlace(d, "GMT", "+0000");
+    auto f = ReadInternetDate(d);
+    if (!f) return std::nullopt;
+    DateTimeValue value = MakeDateTime(f->year, f->month, f->day, f->hour, f->minute, f->second);
+
+    // Zone: the last word of the text. A date that ends with its time has
+    // no zone and is read as UTC.
+    std::string_view rest = std::string_view(d).substr(f->end);
+    if (TrimSpaces(rest).empty()) return UtcToLocal(s, value);
+    std::size_t p = d.rfind(' ');
+    std::string_view token = (p == npos || p < f->end) ? TrimSpaces(rest) : std::string_view(d).substr(p + 1);
+    std::string token_s(token);
+    if (token_s.empty()) return UtcToLocal(s, value);
+    bool negative = token_s[0] == '-';
+    std::string z;
+    for (std::size_t k = 1; k < token_s.size(); ++k)
+        if (token_s[k] != ':' && token_s[k] != ' ') z.push_back(token_s[k]);
+    int hours = LeadingDigits(std::string_view(z).substr(0, 2));
+    int minutes = LeadingDigits(std::string_view(d).substr(d.size() >= 2 ? d.size() - 2 : 0));
+    int offset = RoundedZoneHours(hours, minutes);
+    value += (negative ? 1 : -1) * static_cast<DateTimeValue>(offset) * 3600;
+    return UtcToLocal(s, value);
+}
+
+DateTimeValue ParseIsoDate(State& s, const std::string& text) {
+    std::string_view t = text;
+    auto field = [&](std::size_t pos1, std::size_t len) {
+        return StrictNumber(pos1 - 1 < t.size() ? t.substr(pos1 - 1, len) : std::string_view());
+    };
+    int year = field(1, 4), month = field(6, 2), day = field(9, 2);
+    int hour = field(12, 2), minute = field(15, 2), second = field(18, 2);
+    if (!IsValidDate(year, month, day) || hour > 23 || minute > 59 || second > 60)
+        throw Fault(kDateOverflow);
+    DateTimeValue value = MakeDateTime(year, month, day, hour, minute, second);
+
+    std::string zone(t.size() > 19 ? t.substr(19) : std::string_view());
+    // Fractions of a second are read and dropped.
+    if (!zone.empty() && (zone[0] == '.' || zone[0] == ',')) {
+        std::size_t k = 1;
+        while (k < zone.size() && IsDigit(zone[k])) ++k;
+        zone.erase(0, k);
+    }
+    ReplaceNoCaseInPlace(zone, "Z", "+00:00");
+    zone = TrimSpaces(zone);
+    if (zone.empty()) throw Fault(kTypeMismatch);
+    bool positive = zone[0] == '+';
+    int offsetMinutes;
+    auto digits = [&](std::size_t from, std::size_t len) {
+        for (std::size_t k = from; k < from + len; ++k)
+            if (k >= zone.size() || !IsDigit(zone[k])) return false;
+        return true;
+    };
+    if (zone.size() == 6 && digits(1, 2) && zone[3] == ':' && digits(4, 2)) {
+        // «+hh:mm»: the real offset, minutes included.
+        offsetMinutes = StrictNumber(zone.substr(1, 2)) * 60 + StrictNumber(zone.substr(4, 2));
+    } else if (zone.size() == 3 && digits(1, 2)) {
+        offsetMinutes = StrictNumber(zone.substr(1, 2)) * 60;
+    } else {
+        if (zone.size() < 4) throw Fault(kTypeMismatch);
+        int minutes = StrictNumber(zone.substr(zone.size() - 2));
+        int hours = LeadingDigits(std::string_view(zone).substr(zone.size() - 4, 2));
+        offsetMinutes = RoundedZoneHours(hours, minutes) * 60;
+    }
+    value += (positive ? -1 : 1) * static_cast<DateTimeValue>(offsetMinutes) * 60;
+    return UtcToLocal(s, value);
+}
+
+std::string MsgTime(State& s, const std::string& text) {
+    std::string t = TrimSpaces(text);
+    if (t.empty()) return {};
+    try {
+        if (t.size() >= 11 && t[10] == 'T') return FormatGeneralDate(ParseIsoDate(s, t));
+        auto v = ParseRfc822Date(s, t);
+        return v ? FormatGeneralDate(*v) : std::string();
+    } catch (const Fault& f) {
+        ShowFault(s, "MsgTime", f, MsgIcon::Critical);
+        return {};
+    }
+}
+
 }  // namespace pelicard

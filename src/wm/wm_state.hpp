@@ -7,6 +7,10 @@
 namespace pelicard {
 
 struct WmState {
+    // Number of message files accepted by the last scan (= entries).
+    std::int32_t WmFileCount = 0;
+    // Folder being shown, native path without trailing separator.
+    std::string WmFolderPath;
 };
 
 }  // namespace pelicard

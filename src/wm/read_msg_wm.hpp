@@ -1,0 +1,45 @@
+// Windows Mail folders: the scan of one folder and the decoding of each
+// message file into a list entry.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/state.hpp"
+
+namespace pelicard {
+
+// Subject given to a message without one.
+inline const char* const kNoSubjectWM = "(Objet non pr\xE9" "cis\xE9)";
+
+// Reads every non-empty .eml/.nws file of `folder` (one level deep, names in
+// ascending byte order) into s.list.Wm; s.wm.WmFileCount = entries kept.
+// False, after telling the user, when no message was kept.
+bool ReadMsgWM(State& s, const std::string& folder);
+
+// Names of the message files of a folder that the scan takes, in its order.
+std::vector<std::string> ListMessageFilesWM(const std::string& folder);
+
+// Turns the text of one message file into the entry's fields (all but
+// FilePath); uses and leaves the shared working texts and IsUtf8.
+void ProcessMessageWM(State& s, std::string text, WmMessageEntry& entry);
+
+// Value of the header field `key` ("Subject:") in texts.HeaderText: only at
+// the header's start or a line start, first line only, spaces trimmed.
+std::string ExtracItem(State& s, std::string_view key);
+
+// Removes the markers of Q-encoded words (ISO-8859-1 or UTF-8) and turns
+// "_" into spaces; the escapes are left for Decode.
+std::string DecodeWords(std::string value);
+
+// A file whose first line ends with LF alone gets CR LF at every bare LF.
+bool NormalizeLineEndsWM(std::string& text);
+
+// Drops every "<mailto" up to its ">" (to the end when there is none).
+void RemoveMailLinks(std::string& body);
+
+// The closing tidy of a body: one space before each line end, runs of
+// empty lines, leading and trailing line breaks.
+void TidyLinesWM(std::string& body);
+
+}  // namespace pelicard

@@ -1,0 +1,76 @@
+#include "wm/select_wm.hpp"
+
+#include <new>
+#include <string>
+
+#include "app/locations.hpp"
+#include "app/services.hpp"
+#include "common/report.hpp"
+#include "common/text.hpp"
+#include "ui/window_logic.hpp"
+
+namespace pelicard {
+namespace {
+
+void Run(State& s) {
+    WindowPort& w = *s.window;
+    s.list.Mode = StoreMode::WindowsMail;
+    CloseByteFile(s.dbx.File);
+    DisableCommands(s);
+    s.list.Count = 0;
+    s.dbx.CollectedCount = 0;
+    ResetSelection(s);
+    w.SetPanelText(2, "aucun dossier choisi");
+    w.SetPanelText(4, "");
+    w.ListClear();
+    s.EditorUpdate = true;
+    w.SetText("txtSubject", "");
+    w.SetText("txtBody", "");
+    w.SetEnabled("cmdDown", false);
+    w.SetEnabled("cmdUp", false);
+    w.SetEnabled("mnuSelectAll", false);
+    w.SetVisible("txtEnd", false);
+    s.EditorUpdate = false;
+    w.SetText("lblLvw", "Liste des messages");
+    w.SetPanelText(1, "Dossier choisi");
+
+    std::string chosen;
+    if (!ChooseMessageFile(s, chosen, false)) {
+        ShowMessage(s, "Pas de fichier s\xE9lectionn\xE9.");
+        return;
+    }
+    if (IsProcessRunning(s, "winmail.exe")) {
+        ShowMessage(s, "Par mesure de s\xE9" "curit\xE9, Windows Mail doit \xEAtre ferm\xE9.");
+        return;
+    }
+    const auto cut = chosen.find_last_of('/');
+    const std::string folder = cut == std::string::npos ? std::string() : chosen.substr(0, cut);
+    const auto cut2 = folder.find_last_of('/');
+    const std::string folderName =
+        Utf8ToCp1252(cut2 == std::string::npos ? folder : folder.substr(cut2 + 1));
+    w.SetPanelText(2, folderName);
+    w.SetHourglass(true);
+
+    // The folder is read here.
+
+    SizeRowFlags(s);
+    w.SetText("lblLvw", ToDecimal(s.list.Count) + " messages contenus dans le dossier " + folderName);
+    w.SetHourglass(false);
+    w.SetEnabled("mnuSelectAll", true);
+}
+
+}  // namespace
+
+void SelectWM(State& s) {
+    try {
+        Run(s);
+    } catch (const Fault& f) {
+        s.window->SetHourglass(false);
+        EndOnFault(s, "SelectWM", f);
+    } catch (const std::bad_alloc&) {
+        s.window->SetHourglass(false);
+        EndOnFault(s, "SelectWM", Fault(faults::kOutOfMemory));
+    }
+}
+
+}  // namespace pelicard
