@@ -1,7 +1,115 @@
+// pelicard-extract liste SOURCE [--json]: the rows of the list, in list order.
+#include <cstdio>
+#include <iostream>
+#include <string>
+
 #include "cli/commands.hpp"
+#include "cli/open_store.hpp"
+#include "common/text.hpp"
 
 namespace pelicard::cli {
 
-int CmdListe(const std::vector<std::string>&) { return UsageError("commande « liste » pas encore disponible"); }
+namespace {
+
+// A field of a tab-separated line: tabs and line breaks become spaces.
+std::string Field(const std::string& cp1252) {
+    std::string t = Cp1252ToUtf8(cp1252);
+    for (char& c : t)
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    return t;
+}
+
+std::string JsonString(const std::string& cp1252) {
+    std::string out = "\"";
+    for (char c : Cp1252ToUtf8(cp1252)) {
+        const auto u = static_cast<unsigned char>(c);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (u < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", u);
+                    out += buf;
+                } else {
+                    out += c;
+                }
+        }
+    }
+    return out + "\"";
+}
+
+struct Row {
+    std::string subject, sender, date, dateKey, threadKey;
+};
+
+Row RowOf(const State& s, std::size_t i) {
+    if (s.list.Mode == StoreMode::WindowsMail) {
+        const WmMessageEntry& e = s.list.Wm[i];
+        return {e.Subject, e.Sender, e.DateText, e.DateKey, e.ThreadKey};
+    }
+    const MessageEntry& e = s.list.Oe[i];
+    return {e.Subject, e.Sender, e.DateText, e.DateKey, e.ThreadKey};
+}
+
+}  // namespace
+
+int CmdListe(const std::vector<std::string>& args) {
+    std::string source;
+    bool json = false;
+    for (const std::string& a : args) {
+        if (a == "--json") {
+            json = true;
+        } else if (a == "--help" || a == "-h") {
+            std::cout << "Utilisation : pelicard-extract liste SOURCE [--json]\n"
+                         "  Liste les messages de SOURCE (fichier .dbx, message .eml/.nws ou dossier)\n"
+                         "  dans l'ordre des conversations, une ligne par message : ID, objet,\n"
+                         "  \xC3\xA9metteur, date, cl\xC3\xA9 de date, cl\xC3\xA9 de conversation, s\xC3\xA9par\xC3\xA9s par des\n"
+                         "  tabulations. Avec --json, un tableau JSON d'objets (id, objet, emetteur,\n"
+                         "  date, cle_date, conversation). Le r\xC3\xA9sum\xC3\xA9 s'affiche sur la sortie d'erreur.\n";
+            return 0;
+        } else if (!a.empty() && a[0] == '-') {
+            return UsageError("option inconnue : " + a);
+        } else if (source.empty()) {
+            source = a;
+        } else {
+            return UsageError("argument en trop : " + a);
+        }
+    }
+    if (source.empty()) return UsageError("SOURCE manquante");
+
+    Session session;
+    std::string label;
+    if (OpenStore(session, source, label) != 0) return 1;
+    const State& s = session.state;
+    std::cerr << Cp1252ToUtf8(label) << '\n';
+
+    std::string out;
+    const std::size_t n = static_cast<std::size_t>(s.list.Count);
+    out.reserve(n * 160);
+    if (json) out += "[";
+    for (std::size_t i = 1; i <= n; ++i) {
+        const Row r = RowOf(s, i);
+        if (json) {
+            out += i == 1 ? "\n  " : ",\n  ";
+            out += "{\"id\": " + std::to_string(i) + ", \"objet\": " + JsonString(r.subject) +
+                   ", \"emetteur\": " + JsonString(r.sender) + ", \"date\": " + JsonString(r.date) +
+                   ", \"cle_date\": " + JsonString(r.dateKey) + ", \"conversation\": " + JsonString(r.threadKey) + "}";
+        } else {
+            out += std::to_string(i);
+            for (const std::string* f : {&r.subject, &r.sender, &r.date, &r.dateKey, &r.threadKey}) {
+                out += '\t';
+                out += Field(*f);
+            }
+            out += '\n';
+        }
+    }
+    if (json) out += n == 0 ? "]\n" : "\n]\n";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+}
 
 }  // namespace pelicard::cli

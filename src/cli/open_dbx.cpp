@@ -1,4 +1,40 @@
+// Opening a .dbx file for the batch tool: the refusals of the open command,
+// then the header, the index tree and the list build.
 #include "cli/open_store.hpp"
+
+#include "common/report.hpp"
+#include "common/text.hpp"
+#include "dbx/header.hpp"
+#include "dbx/list_oe.hpp"
+#include "dbx/tree.hpp"
+
 namespace pelicard::cli {
-int OpenDbxStore(Session&, const std::string&, std::string&) { return 1; }
+
+int OpenDbxStore(Session& session, const std::string& path, std::string& label) {
+    State& s = session.state;
+    const std::size_t slash = path.find_last_of('/');
+    const std::string name = Utf8ToCp1252(slash == std::string::npos ? path : path.substr(slash + 1));
+    try {
+        CloseByteFile(s.dbx.File);
+        s.list.Mode = StoreMode::OutlookExpress;
+        s.list.Count = 0;
+        s.dbx.CollectedCount = 0;
+        s.dbx.AnnouncedCount = 0;
+        if (IsRefusedDbxName(name)) {
+            ShowMessage(s, RefusedDbxText(name));
+            return 1;
+        }
+        s.dbx.ChosenPath = path;
+        const std::int32_t root = ReadFileHeader(s);
+        if (root == 0) return 1;
+        StartTreeWalk(s, root);
+        CompleteListOE(s);
+        s.selection.RowFlags.assign(static_cast<std::size_t>(s.list.Count) + 1, false);
+        label = DbxSummaryLabel(s, name);
+        return 0;
+    } catch (const ProgramEnding&) {
+        return 1;
+    }
+}
+
 }  // namespace pelicard::cli

@@ -8,11 +8,50 @@
 
 namespace pelicard {
 
+// Identifiers below this are indirect attributes (their number is an offset
+// into the data area); every one of them has a value slot.
+inline constexpr int kIndirectLimit = 0x50;
+
+// One message index record while the list is built. Entry 0 of the table is
+// not used; RecordOffset 0 means no record.
+struct DbxIndexRecord {
+    std::int32_t RecordOffset = 0;
+    std::int32_t AttributeCount = 0;
+    std::string AttributeTable;  // 4 bytes per attribute, as stored
+    std::string DataArea;
+    // Where each indirect value begins and its last byte (inclusive), by
+    // identifier; empty until the record is read.
+    std::vector<std::int64_t> ValueStart;
+    std::vector<std::int64_t> ValueEnd;
+    bool Read = false;           // marker matched and the record was read
+    std::int32_t TextOffset = 0; // kept once the record's values are taken
+};
+
+// A small read window over the open file: index records and tree nodes lie
+// close together, so one read serves several of them.
+struct DbxReadWindow {
+    const void* handle = nullptr;  // the file the window was read from
+    std::int64_t start = -1;
+    std::string bytes;
+};
+
 struct DbxState {
     std::string ChosenPath;        // native path of the chosen .dbx file
     ByteFile File;                 // open from the header check to the next open command
     std::int32_t AnnouncedCount = 0;
     std::int32_t CollectedCount = 0;
+
+    // Index-record table: grows with what the walk collects, never past the
+    // announced count.
+    std::vector<DbxIndexRecord> Records{1};
+    DbxReadWindow Window;
+
+    // Working lists of the list build (1-based, released when it ends).
+    std::vector<std::string> ConversationSubject;
+    std::vector<std::string> ReferenceChain;
+    std::vector<std::string> ParentKey;
+    std::int32_t PlaceholderCount = 0;  // parents not found in the file, last build
+    std::int32_t PropagationPasses = 0; // passes of the last propagation
 };
 
 }  // namespace pelicard

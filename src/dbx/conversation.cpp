@@ -1,0 +1,189 @@
+#include "dbx/conversation.hpp"
+
+#include <algorithm>
+#include <numeric>
+#include <unordered_map>
+#include <vector>
+
+#include "common/fault.hpp"
+#include "common/progress.hpp"
+#include "common/report.hpp"
+#include "common/text.hpp"
+
+namespace pelicard {
+
+const std::string& EmptyConversationSubject() {
+    static const std::string kEmpty = "(Objet non pr\xE9" "cis\xE9) ";
+    return kEmpty;
+}
+
+std::string StandardSubject(std::string_view subject) {
+    std::string t = TrimSpaces(subject);
+    if (t.size() > 50) t.resize(50);
+    if (t.empty()) return EmptyConversationSubject();
+    std::replace(t.begin(), t.end(), '<', '_');
+    std::replace(t.begin(), t.end(), '>', '_');
+    return t;
+}
+
+void SeedConversations(State& s) {
+    DbxState& d = s.dbx;
+    const std::int32_t n = s.list.Count;
+    d.ParentKey.assign(static_cast<std::size_t>(n) + 1, {});
+    for (std::int32_t i = 1; i <= n; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        std::string subject = d.ConversationSubject[k];
+        if (EqualsNoCase(subject, EmptyConversationSubject())) {
+            std::string number = ToDecimal(i);
+            if (number.size() < 5) number.insert(0, 5 - number.size(), '0');
+            subject += number;
+        }
+        std::string& chain = d.ReferenceChain[k];
+        chain.insert(0, "<" + subject + ">");
+        const std::size_t last = chain.rfind("><");
+        d.ParentKey[k] = last == std::string::npos ? chain : chain.substr(last + 1);
+        AdvanceProgress(s, i);
+    }
+    s.window->SetPanelText(4, "3");
+    s.window->DoEvents();
+    d.ConversationSubject.clear();
+    d.ConversationSubject.shrink_to_fit();
+}
+
+namespace {
+
+// Cuts the parent links that close a loop (a message answering itself, or
+// messages answering each other): in each loop the message with the smallest
+// index keeps its own chain, as if its parent were not in the file.
+void CutLoops(std::vector<std::int32_t>& parent) {
+    const std::size_t n = parent.size();
+    std::vector<std::uint8_t> state(n, 0);  // 0 new, 1 on the current path, 2 done
+    std::vector<std::int32_t> path;
+    for (std::size_t start = 1; start < n; ++start) {
+        if (state[start] != 0) continue;
+        path.clear();
+        std::size_t at = start;
+        while (at != 0 && state[at] == 0) {
+            state[at] = 1;
+            path.push_back(static_cast<std::int32_t>(at));
+            at = static_cast<std::size_t>(parent[at]);
+        }
+        if (at != 0 && state[at] == 1) {
+            auto first = std::find(path.begin(), path.end(), static_cast<std::int32_t>(at));
+            std::int32_t smallest = *std::min_element(first, path.end());
+            parent[static_cast<std::size_t>(smallest)] = 0;
+        }
+        for (std::int32_t p : path) state[static_cast<std::size_t>(p)] = 2;
+    }
+}
+
+}  // namespace
+
+void PropagateConversations(State& s) {
+    DbxState& d = s.dbx;
+    auto& list = s.list.Oe;
+    const std::int32_t n = s.list.Count;
+    auto& chain = d.ReferenceChain;
+
+    // Each parent key is looked up once: the smallest entry whose ThreadKey
+    // equals it, ignoring case, placeholders included. Keys never change
+    // during the passes, so the parent of each message is fixed.
+    std::unordered_map<std::string, std::int32_t> index;
+    index.reserve(static_cast<std::size_t>(n) * 2);
+    for (std::int32_t j = 1; j <= n; ++j) index.emplace(FoldCase(list[static_cast<std::size_t>(j)].ThreadKey), j);
+    std::vector<std::int32_t> parent(static_cast<std::size_t>(n) + 1, 0);
+    std::int32_t entries = n;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        const std::string& key = d.ParentKey[static_cast<std::size_t>(i)];
+        if (key.size() < 2) continue;
+        auto [it, added] = index.emplace(FoldCase(key), entries + 1);
+        if (added) {
+            // A parent that is not a message of the file: a placeholder entry.
+            MessageEntry placeholder;
+            placeholder.ThreadKey = key;
+            list.push_back(std::move(placeholder));
+            chain.emplace_back();
+            ++entries;
+        }
+        if (it->second <= n) parent[static_cast<std::size_t>(i)] = it->second;
+    }
+    d.PlaceholderCount = entries - n;
+    CutLoops(parent);
+
+    // Passes in index order, each using the chains updated earlier in the
+    // same pass, until one changes nothing. A message is compared again only
+    // when its parent's chain changed since its last comparison.
+    std::vector<std::uint32_t> version(static_cast<std::size_t>(n) + 1, 0);
+    std::vector<std::int64_t> seen(static_cast<std::size_t>(n) + 1, -1);
+    bool changed = true;
+    d.PropagationPasses = 0;
+    while (changed) {
+        changed = false;
+        ++d.PropagationPasses;
+        for (std::int32_t i = 1; i <= n; ++i) {
+            const auto k = static_cast<std::size_t>(i);
+            const auto j = static_cast<std::size_t>(parent[k]);
+            if (j != 0 && seen[k] != version[j]) {
+                seen[k] = version[j];
+                const std::string& pk = list[j].ThreadKey;
+                const std::string& pc = chain[j];
+                const bool same = chain[k].size() == pc.size() + pk.size() &&
+                                  EqualsNoCase(std::string_view(chain[k]).substr(0, pc.size()), pc) &&
+                                  EqualsNoCase(std::string_view(chain[k]).substr(pc.size()), pk);
+                if (!same) {
+                    std::string next;
+                    next.reserve(pc.size() + pk.size());
+                    next.append(pc).append(pk);
+                    chain[k] = std::move(next);
+                    ++version[k];
+                    changed = true;
+                }
+            }
+            AdvanceProgress(s, i);
+        }
+        s.window->SetPanelText(4, "4");
+        s.window->DoEvents();
+    }
+    for (std::int32_t i = 1; i <= n; ++i) {
+        const std::string& c = chain[static_cast<std::size_t>(i)];
+        const std::size_t close = c.find('>');
+        list[static_cast<std::size_t>(i)].ThreadKey = close == std::string::npos ? c : c.substr(0, close + 1);
+        AdvanceProgress(s, i);
+    }
+    d.ParentKey.clear();
+    d.ParentKey.shrink_to_fit();
+}
+
+void SortOEByID(State& s, std::int32_t lo, std::int32_t hi) {
+    try {
+        if (lo >= hi) return;
+        auto& list = s.list.Oe;
+        if (lo < 0 || static_cast<std::size_t>(hi) >= list.size()) throw Fault(faults::kSubscript);
+        const auto count = static_cast<std::size_t>(hi - lo + 1);
+        // Collation keys once per entry, then a stable sort of positions:
+        // no recursion per equal key, no repeated key building.
+        struct Key {
+            std::string primary;
+            std::string folded;
+        };
+        std::vector<Key> keys(count);
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::string& t = list[static_cast<std::size_t>(lo) + k].ThreadKey;
+            keys[k] = {CollationPrimaryKey(t), FoldCase(t)};
+        }
+        std::vector<std::size_t> order(count);
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            if (int r = keys[a].primary.compare(keys[b].primary)) return r < 0;
+            return keys[a].folded < keys[b].folded;
+        });
+        std::vector<MessageEntry> sorted;
+        sorted.reserve(count);
+        for (std::size_t k : order) sorted.push_back(std::move(list[static_cast<std::size_t>(lo) + k]));
+        std::move(sorted.begin(), sorted.end(), list.begin() + lo);
+    } catch (const Fault& e) {
+        ShowFault(s, "SortOEByID", e);
+    }
+}
+
+}  // namespace pelicard

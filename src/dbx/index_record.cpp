@@ -1,0 +1,87 @@
+#include "dbx/index_record.hpp"
+
+#include "common/fault.hpp"
+#include "dbx/conversions.hpp"
+
+namespace pelicard {
+
+namespace {
+
+DbxIndexRecord& Record(State& s, std::int32_t i) {
+    if (i < 0 || static_cast<std::size_t>(i) >= s.dbx.Records.size()) throw Fault(faults::kSubscript);
+    return s.dbx.Records[static_cast<std::size_t>(i)];
+}
+
+}  // namespace
+
+void ReadIndexRecord(State& s, std::int32_t i) {
+    DbxIndexRecord& r = Record(s, i);
+    const std::int64_t at = r.RecordOffset;
+    if (at <= 0) return;
+    if (Hexa8(DbxRead(s, at, 4)) != static_cast<std::uint32_t>(at)) return;
+    const std::int64_t length = CountValue(s, DbxRead(s, at + 0x04, 4));
+    const int n = static_cast<unsigned char>(DbxRead(s, at + 0x0A, 1)[0]);
+    if (length < 4 * n) throw Fault(faults::kBadCall);
+    r.AttributeCount = n;
+    r.AttributeTable = DbxRead(s, at + 0x0C, static_cast<std::size_t>(4 * n));
+    r.DataArea = DbxRead(s, at + 0x0C + 4 * n, static_cast<std::size_t>(length - 4 * n));
+
+    // Each indirect value runs to the byte before the next indirect value's
+    // start; the last one to the end of the data area.
+    const std::int64_t size = static_cast<std::int64_t>(r.DataArea.size());
+    r.ValueStart.assign(kIndirectLimit, 0);
+    r.ValueEnd.assign(kIndirectLimit, size);
+    r.ValueEnd[0] = 0;
+    int previous = 0;
+    for (int k = 0; k < n; ++k) {
+        const char* e = r.AttributeTable.data() + 4 * k;
+        const int d = static_cast<unsigned char>(e[0]);
+        if (d >= kIndirectLimit) continue;
+        r.ValueStart[static_cast<std::size_t>(d)] = Hexa6(std::string_view(e + 1, 3));
+        if (d >= 2 && previous >= 1)
+            r.ValueEnd[static_cast<std::size_t>(previous)] = r.ValueStart[static_cast<std::size_t>(d)] - 1;
+        previous = d;
+    }
+    r.Read = true;
+}
+
+std::string ParamDCarValue(State& s, std::int32_t i, std::int32_t j) {
+    DbxIndexRecord& r = Record(s, i);
+    if (j < 1 || j > r.AttributeCount) throw Fault(faults::kBadCall);
+    return r.AttributeTable.substr(static_cast<std::size_t>(4 * (j - 1) + 1), 3);
+}
+
+std::string ParamICarValue(State& s, std::int32_t i, std::int32_t d, std::int64_t length) {
+    DbxIndexRecord& r = Record(s, i);
+    if (!r.Read || d < 0 || d >= kIndirectLimit || length <= 0) return {};
+    const std::int64_t start = r.ValueStart[static_cast<std::size_t>(d)];
+    if (start >= static_cast<std::int64_t>(r.DataArea.size())) return {};
+    return r.DataArea.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
+}
+
+std::int64_t Greater(State& s, std::int32_t i, std::int32_t d) {
+    DbxIndexRecord& r = Record(s, i);
+    if (!r.Read || d < 0 || d >= kIndirectLimit) return 1;
+    const std::int64_t g = r.ValueEnd[static_cast<std::size_t>(d)] - r.ValueStart[static_cast<std::size_t>(d)] + 1;
+    return g < 1 ? 1 : g;
+}
+
+std::int32_t FindTextOffset(State& s, std::int32_t i) {
+    DbxIndexRecord& r = Record(s, i);
+    if (!r.Read) return r.TextOffset;
+    std::int32_t offset = 0;
+    for (int k = 0; k < r.AttributeCount; ++k) {
+        const char* e = r.AttributeTable.data() + 4 * k;
+        const int d = static_cast<unsigned char>(e[0]);
+        if (d == 0x04) {
+            // A value too short to hold the position gives none.
+            std::string v = ParamICarValue(s, i, 0x04, 4);
+            offset = v.size() == 4 ? CountValue(s, v) : 0;
+        } else if (d == 0x84) {
+            offset = static_cast<std::int32_t>(Hexa6(std::string_view(e + 1, 3)));
+        }
+    }
+    return offset;
+}
+
+}  // namespace pelicard

@@ -1,0 +1,219 @@
+#include "dbx/list_oe.hpp"
+
+#include <vector>
+
+#include "common/fault.hpp"
+#include "common/progress.hpp"
+#include "common/report.hpp"
+#include "common/text.hpp"
+#include "content/decode.hpp"
+#include "dbx/conversation.hpp"
+#include "dbx/dates.hpp"
+#include "dbx/index_record.hpp"
+
+namespace pelicard {
+
+namespace {
+
+std::string CutAtNul(std::string v) {
+    const std::size_t z = v.find('\0');
+    if (z != std::string::npos) v.resize(z);
+    return v;
+}
+
+// Phase 1 for one record: takes its display values, keeps its text position
+// and releases its bytes.
+void TakeRecordValues(State& s, std::int32_t i) {
+    DbxIndexRecord& r = s.dbx.Records[static_cast<std::size_t>(i)];
+    if (r.RecordOffset <= 0) return;
+    ReadIndexRecord(s, i);
+    if (!r.Read) return;
+    MessageEntry& e = s.list.Oe[static_cast<std::size_t>(i)];
+    for (int k = 0; k < r.AttributeCount; ++k) {
+        const int d = static_cast<unsigned char>(r.AttributeTable[static_cast<std::size_t>(4 * k)]);
+        if (d != 0x05 && d != 0x07 && d != 0x08 && d != 0x0A && d != 0x0D && d != 0x12) continue;
+        std::string v = ParamICarValue(s, i, d, Greater(s, i, d));
+        switch (d) {
+            case 0x05:
+                s.dbx.ConversationSubject[static_cast<std::size_t>(i)] = StandardSubject(CutAtNul(std::move(v)));
+                break;
+            case 0x07:
+                e.ThreadKey = TrimSpaces(CutAtNul(std::move(v)));
+                break;
+            case 0x08:
+                if (v.find('\0') != std::string::npos) {
+                    v = CutAtNul(std::move(v));
+                    ReplaceNoCaseInPlace(v, "Re: ", "");
+                }
+                e.Subject = std::move(v);
+                break;
+            case 0x0A: {
+                v = CutAtNul(std::move(v));
+                std::erase(v, ' ');
+                s.dbx.ReferenceChain[static_cast<std::size_t>(i)] = std::move(v);
+                break;
+            }
+            case 0x0D:
+                e.Sender = CutAtNul(std::move(v));
+                break;
+            case 0x12:
+                e.DateText = DateString(s, v);
+                break;
+        }
+    }
+    r.TextOffset = FindTextOffset(s, i);
+    r.AttributeTable = std::string();
+    r.DataArea = std::string();
+    r.ValueStart = {};
+    r.ValueEnd = {};
+    r.Read = false;
+}
+
+template <class T>
+void Shrink(std::vector<T>& v, std::size_t size) {
+    v.resize(size);
+    v.shrink_to_fit();
+}
+
+}  // namespace
+
+void AdvanceProgressRange(State& s, std::int64_t from, std::int64_t to) {
+    if (from < 1) from = 1;
+    if (to < from) return;
+    std::int64_t first = (from + 99) / 100 * 100;
+    if (first > to) return;
+    std::int64_t steps = (to - first) / 100 + 1;
+    // The bar runs through 0, 5 … 100 and back to 0: 21 values. Once on
+    // that cycle, whole turns change nothing.
+    constexpr std::int64_t kCycle = 21;
+    auto onCycle = [&] {
+        double v = s.ProgressValue;
+        return v >= 0 && v <= 100 && static_cast<double>(static_cast<long long>(v / 5)) * 5 == v;
+    };
+    while (steps > 0 && !onCycle()) {
+        AdvanceProgress(s, 100);
+        --steps;
+    }
+    if (steps > 2 * kCycle) steps = kCycle + steps % kCycle;
+    for (; steps > 0; --steps) AdvanceProgress(s, 100);
+}
+
+void CompleteListOE(State& s) {
+    try {
+        DbxState& d = s.dbx;
+        // The walk never collects more than the announced count, so the
+        // collected records bound every table here, whatever the header says.
+        const std::int32_t announced = d.AnnouncedCount;
+        const std::int32_t m = static_cast<std::int32_t>(d.Records.size()) - 1;
+        const auto size = static_cast<std::size_t>(m) + 1;
+        s.list.Mode = StoreMode::OutlookExpress;
+        s.list.Oe.assign(size, MessageEntry{});
+        s.list.Count = 0;
+        s.window->ShowProgress(true);
+        s.window->SetPanelText(3, "  Phases de construction");
+        s.window->DoEvents();
+        // A record without a conversation subject counts as one whose
+        // subject is empty.
+        d.ConversationSubject.assign(size, EmptyConversationSubject());
+        d.ReferenceChain.assign(size, std::string());
+
+        for (std::int32_t i = 1; i <= m; ++i) {
+            TakeRecordValues(s, i);
+            AdvanceProgress(s, i);
+        }
+        AdvanceProgressRange(s, m + 1, announced);
+        s.window->SetPanelText(4, "1");
+        s.window->DoEvents();
+
+        std::int32_t n = 0;
+        for (std::int32_t i = 1; i <= m; ++i) {
+            const std::int32_t t = FindTextOffset(s, i);
+            if (t > 0) {
+                ++n;
+                const auto k = static_cast<std::size_t>(n), from = static_cast<std::size_t>(i);
+                MessageEntry& to = s.list.Oe[k];
+                MessageEntry& src = s.list.Oe[from];
+                std::string subject = std::move(src.Subject);
+                if (k != from) {
+                    to.Sender = std::move(src.Sender);
+                    to.DateText = std::move(src.DateText);
+                    to.ThreadKey = std::move(src.ThreadKey);
+                    d.ConversationSubject[k] = std::move(d.ConversationSubject[from]);
+                    d.ReferenceChain[k] = std::move(d.ReferenceChain[from]);
+                }
+                to.TextOffset = t;
+                if (!subject.empty()) {
+                    std::erase_if(subject, [](char c) { return c >= 1 && c <= 31; });
+                    to.Subject = Decode(s, std::move(subject));
+                } else {
+                    to.Subject = "(Objet non pr\xE9" "cis\xE9)";
+                }
+            }
+            AdvanceProgress(s, i);
+        }
+        AdvanceProgressRange(s, m + 1, announced);
+        s.list.Count = n;
+        s.window->SetPanelText(4, "2");
+        s.window->DoEvents();
+
+        if (n == 0) {
+            ShowMessage(s, "Ce fichier ne contient aucun message complet", MsgIcon::Information);
+            s.window->ShowProgress(false);
+            d.ConversationSubject = {};
+            d.ReferenceChain = {};
+            Shrink(s.list.Oe, 1);
+            return;
+        }
+
+        d.Records = std::vector<DbxIndexRecord>(1);
+        const auto kept = static_cast<std::size_t>(n) + 1;
+        Shrink(s.list.Oe, kept);
+        Shrink(d.ConversationSubject, kept);
+        Shrink(d.ReferenceChain, kept);
+
+        SeedConversations(s);
+        PropagateConversations(s);
+
+        s.window->SetPanelText(4, "5");
+        s.window->DoEvents();
+        d.ConversationSubject = {};
+        d.ReferenceChain = {};
+        Shrink(s.list.Oe, kept);
+
+        SortOEByID(s, 1, n);
+
+        s.window->ListSetSorting(false, 0, false);
+        for (std::int32_t i = 1; i <= n; ++i) {
+            MessageEntry& e = s.list.Oe[static_cast<std::size_t>(i)];
+            const int row = s.window->ListAddRow(e.Subject);
+            s.window->ListAddSubItem(row, e.Sender);
+            s.window->ListAddSubItem(row, e.DateText);
+            e.DateKey = DateSort(s, e.DateText);
+            s.window->ListAddSubItem(row, e.DateKey);
+            s.window->ListAddSubItem(row, ToDecimal(i));
+            AdvanceProgress(s, i);
+        }
+        s.window->ListSetSelected(1, false);
+        s.window->SetPanelText(3, "  Messages s\xE9lectionn\xE9s");
+        s.window->SetPanelText(4, "");
+        s.window->ShowProgress(false);
+    } catch (const Fault& e) {
+        EndOnFault(s, "CompleteListOE", e);
+    }
+}
+
+bool IsRefusedDbxName(const std::string& fileName) {
+    return EqualsNoCase(fileName, "pop3uidl.dbx") || EqualsNoCase(fileName, "offline.dbx") ||
+           EqualsNoCase(fileName, "folders.dbx");
+}
+
+std::string RefusedDbxText(const std::string& fileName) {
+    return "La lecture du fichier " + fileName + " n'est pas autoris\xE9" "e";
+}
+
+std::string DbxSummaryLabel(const State& s, const std::string& fileName) {
+    return ToDecimal(s.list.Count) + "/" + ToDecimal(s.dbx.AnnouncedCount) +
+           " messages complets/contenus dans le fichier " + fileName;
+}
+
+}  // namespace pelicard
