@@ -11,7 +11,10 @@ void mnuFileDbx_Click(State& s);
 void mnuFileWM_Click(State& s);
 // The list view.
 void lvwMessages_Click(State& s);
-void lvwMessages_KeyUp(State& s);
+// keyCode: the virtual-key code of the released key (33 Page Up, 34 Page
+// Down, 35 End, 36 Home, 38 Up, 40 Down, 32 space …).
+void lvwMessages_KeyUp(State& s, int keyCode);
+// column: the clicked column's 0-based index.
 void lvwMessages_ColumnClick(State& s, int column);
 void mnuSelectAll_Click(State& s);
 // Message commands.

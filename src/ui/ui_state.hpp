@@ -1,4 +1,4 @@
-// The part of the shared state that this subsystem owns.
+// The part of the shared state that the main window's logic owns.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -7,6 +7,9 @@
 namespace pelicard {
 
 struct UiState {
+    // Outer size of the window, in twips, as last laid out.
+    int Width = 0;
+    int Height = 0;
 };
 
 }  // namespace pelicard

@@ -1,10 +1,32 @@
+// The main window's logic: enabling rules, the selection state and the
+// layout on resize, written against the window port.
 #pragma once
 #include <cstdint>
 #include "common/state.hpp"
 namespace pelicard {
+
+// No selection: every message command off.
 void DisableCommands(State& s);
+// Commands that fit n selected rows; shows the first one when n >= 1.
 void EnableForSelection(State& s, std::int32_t n);
+// The commands on the edited message.
 void EnableModifyCommands(State& s, bool on);
+// SelectionOrder from the flagged rows' "ID" column; clears the operation flags.
 void CollectSelection(State& s);
+// Collects the selection and shows its first message.
 void ShowFirstSelected(State& s);
+
+// Reads every row's selected state into RowFlags (sized to the list count)
+// and returns how many rows are selected.
+std::int32_t ReadRowFlags(State& s);
+// Empties the list and the selection state before a store is read, and
+// sizes RowFlags for a freshly built list.
+void ResetSelection(State& s);
+void SizeRowFlags(State& s);
+
+// The resize rules. width and height are the window's outer size in twips;
+// a size below the minimum is raised to it (the caller gives the window that
+// size). Nothing happens while the window is minimised.
+void Form_Resize(State& s, int& width, int& height, bool minimised);
+
 }  // namespace pelicard

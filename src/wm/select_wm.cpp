@@ -8,6 +8,8 @@
 #include "common/report.hpp"
 #include "common/text.hpp"
 #include "ui/window_logic.hpp"
+#include "wm/complete_list_wm.hpp"
+#include "wm/read_msg_wm.hpp"
 
 namespace pelicard {
 namespace {
@@ -34,8 +36,10 @@ void Run(State& s) {
     w.SetText("lblLvw", "Liste des messages");
     w.SetPanelText(1, "Dossier choisi");
 
-    std::string chosen;
-    if (!ChooseMessageFile(s, chosen, false)) {
+    // The picker starts from the folder shown last and returns the chosen
+    // file's path in its place.
+    std::string& path = s.wm.WmFolderPath;
+    if (!ChooseMessageFile(s, path, false)) {
         ShowMessage(s, "Pas de fichier s\xE9lectionn\xE9.");
         return;
     }
@@ -43,15 +47,19 @@ void Run(State& s) {
         ShowMessage(s, "Par mesure de s\xE9" "curit\xE9, Windows Mail doit \xEAtre ferm\xE9.");
         return;
     }
-    const auto cut = chosen.find_last_of('/');
-    const std::string folder = cut == std::string::npos ? std::string() : chosen.substr(0, cut);
-    const auto cut2 = folder.find_last_of('/');
-    const std::string folderName =
-        Utf8ToCp1252(cut2 == std::string::npos ? folder : folder.substr(cut2 + 1));
+    const auto cut = path.find_last_of('/');
+    path = cut == std::string::npos ? std::string() : cut == 0 ? std::string("/") : path.substr(0, cut);
+    const auto cut2 = path.find_last_of('/');
+    const std::string folderName = Utf8ToCp1252(cut2 == std::string::npos ? path : path.substr(cut2 + 1));
     w.SetPanelText(2, folderName);
     w.SetHourglass(true);
 
-    // The folder is read here.
+    if (!ReadMsgWM(s, path)) {
+        // The scan has told the user that the folder holds no message.
+        w.SetHourglass(false);
+        return;
+    }
+    CompleteListWM(s);
 
     SizeRowFlags(s);
     w.SetText("lblLvw", ToDecimal(s.list.Count) + " messages contenus dans le dossier " + folderName);

@@ -1,0 +1,45 @@
+// The window program: the main window over the shared state, with the
+// system's time zone, the Wine registry, the running processes and the
+// printer; its load runs the start-up and its close the shutdown.
+#include <QApplication>
+#include <QByteArray>
+#include <QString>
+
+#include "app/done_sound.hpp"
+#include "app/help_text.hpp"
+#include "app/linux_folders.hpp"
+#include "app/proc_processes.hpp"
+#include "app/startup.hpp"
+#include "app/system_time_zone.hpp"
+#include "app/wine_registry.hpp"
+#include "common/state.hpp"
+#include "ui/qt/main_window.hpp"
+#include "ui/qt/qt_printer.hpp"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pelicard"));
+    QApplication::setApplicationVersion(QStringLiteral(PELICARD_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("pelicard"));
+
+    pelicard::State s;
+    pelicard::SystemTimeZone timeZone;
+    pelicard::WineRegistry registry(pelicard::WinePrefixPath());
+    pelicard::ProcProcesses processes;
+    pelicard::QtPrinter printer;
+    s.timeZone = &timeZone;
+    s.registry = &registry;
+    s.processes = &processes;
+    s.printer = &printer;
+
+    pelicard::qt::MainWindow window(s);
+    window.SetPrinter(&printer);
+    const std::string& wav = pelicard::DoneSoundWav();
+    window.SetDoneSound(QByteArray(wav.data(), static_cast<qsizetype>(wav.size())));
+    window.SetHelpHtml(QString::fromStdString(pelicard::HelpHtml()));
+    window.onLoad = [](pelicard::State& st) { pelicard::StartUp(st); };
+    window.onUnload = [](pelicard::State& st) { pelicard::Shutdown(st); };
+    window.Load();
+    if (s.Quitting) return 0;
+    return QApplication::exec();
+}
