@@ -2,6 +2,7 @@
 // file, or the fields of a Windows Mail entry, into the working texts.
 #include "content/read_msg.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <new>
 #include <string_view>
@@ -20,9 +21,6 @@ namespace {
 
 constexpr std::int64_t kBlockHeader = 16;
 constexpr std::size_t kFullBlock = 512;
-// Longest attachment line Attached looks for, CR LF included
-// ("\r\nContent-Disposition: attachment").
-constexpr std::size_t kLongestMarker = 33;
 
 // Every attachment line that Attached recognises begins with one of these
 // after its line break. The full check only runs when the newly read text
@@ -33,17 +31,18 @@ bool MayHoldMarker(std::string_view window) {
 
 // The attachment check on RawText + BlockText. RawText held no attachment
 // line before this block (it would have been cut), so only a line that
-// reaches into the new block can be found: look at the seam first and build
+// reaches into the new block can be found: look at the seam first, and build
 // the whole text only when something there may match.
 void CheckAttachment(State& s) {
     WorkingTexts& t = s.texts;
-    std::size_t keep = t.RawText.size() < kLongestMarker ? t.RawText.size() : kLongestMarker - 1;
+    const std::size_t reach = LongestAttachmentMarker() - 1;
+    const std::size_t keep = std::min(t.RawText.size(), reach);
     std::string window = t.RawText.substr(t.RawText.size() - keep);
     window += t.BlockText;
     if (!MayHoldMarker(window)) return;
     std::string whole = t.RawText;
     whole += t.BlockText;
-    Attached(s, whole);
+    Attached(s, whole, t.RawText.size());
 }
 
 std::string LeftPad2(int n) {
