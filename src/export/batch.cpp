@@ -17,26 +17,27 @@ struct Item {
     const std::string* threadKey;
 };
 
-void ReadAs(State& s, std::int32_t index, OutputMode mode) {
+void ReadAs(State& s, MessageReader read, std::int32_t index, OutputMode mode) {
     OutputMode m = mode;
-    ReadMsg(s, index, m);
+    read(s, index, m);
 }
 
 // Reads a group of messages as one combined output, in date order.
-void ReadGroup(State& s, std::vector<Item>::iterator first, std::vector<Item>::iterator last) {
+void ReadGroup(State& s, MessageReader read, std::vector<Item>::iterator first, std::vector<Item>::iterator last) {
     std::stable_sort(first, last, [](const Item& a, const Item& b) { return *a.dateKey < *b.dateKey; });
     const auto n = last - first;
     if (n == 1) {
-        ReadAs(s, first->index, kAlone);
+        ReadAs(s, read, first->index, kAlone);
         return;
     }
     for (auto it = first; it != last; ++it)
-        ReadAs(s, it->index, it == first ? kFirst : (it + 1 == last ? kLast : kFollowing));
+        ReadAs(s, read, it->index, it == first ? kFirst : (it + 1 == last ? kLast : kFollowing));
 }
 
 }  // namespace
 
-void BatchDriver(State& s) {
+void BatchDriver(State& s, MessageReader read) {
+    if (read == nullptr) read = ReadMsg;
     const Selection& sel = s.selection;
     const std::int32_t count =
         std::min<std::int32_t>(sel.SelectionCount, static_cast<std::int32_t>(sel.SelectionOrder.size()) - 1);
@@ -44,7 +45,7 @@ void BatchDriver(State& s) {
     const bool byConversation = s.settings.GroupingOption != 0;
 
     if ((!bySelection && !byConversation) || count <= 1) {
-        for (std::int32_t i = 1; i <= count; ++i) ReadAs(s, sel.SelectionOrder[static_cast<std::size_t>(i)], kAlone);
+        for (std::int32_t i = 1; i <= count; ++i) ReadAs(s, read, sel.SelectionOrder[static_cast<std::size_t>(i)], kAlone);
     } else {
         const bool wm = s.list.Mode == StoreMode::WindowsMail;
         const auto size = static_cast<std::int32_t>(wm ? s.list.Wm.size() : s.list.Oe.size());
@@ -62,14 +63,14 @@ void BatchDriver(State& s) {
         std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.index < b.index; });
         if (!items.empty()) {
             if (bySelection) {
-                ReadGroup(s, items.begin(), items.end());
+                ReadGroup(s, read, items.begin(), items.end());
             } else {
                 // Runs of adjacent entries with equal conversation keys.
                 auto run = items.begin();
                 while (run != items.end()) {
                     auto end = run + 1;
                     while (end != items.end() && EqualsNoCase(*end->threadKey, *run->threadKey)) ++end;
-                    ReadGroup(s, run, end);
+                    ReadGroup(s, read, run, end);
                     run = end;
                 }
             }

@@ -2,10 +2,15 @@
 // them: orders the selection, groups it as the options say, and reads each
 // message with the OutputMode that combines it with its neighbours.
 #pragma once
+#include <cstdint>
+
 #include "common/state.hpp"
 
 namespace pelicard {
 
-void BatchDriver(State& s);
+// How the driver reads one message (ReadMsg, which ends in MsgEnd).
+using MessageReader = void (*)(State& s, std::int32_t index, OutputMode& mode);
+
+void BatchDriver(State& s, MessageReader read = nullptr);
 
 }  // namespace pelicard
