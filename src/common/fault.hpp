@@ -13,15 +13,16 @@ struct Fault : std::runtime_error {
 
 // The descriptions used across the program.
 namespace faults {
-inline const char* const kReadPastEnd = "Lecture au-delà de la fin du fichier";
-inline const char* const kOverflow = "Dépassement de capacité";
-inline const char* const kSubscript = "L'indice n'appartient pas à la sélection";
+// Windows-1252, like every core text.
+inline const char* const kReadPastEnd = "Lecture au-del\xE0 de la fin du fichier";
+inline const char* const kOverflow = "D\xE9passement de capacit\xE9";
+inline const char* const kSubscript = "L'indice n'appartient pas \xE0 la s\xE9lection";
 inline const char* const kFileNotFound = "Fichier introuvable";
-inline const char* const kPathAccess = "Erreur d'accès au chemin/fichier";
-inline const char* const kOutOfMemory = "Mémoire insuffisante";
-inline const char* const kBadCall = "Argument ou appel de procédure incorrect";
-inline const char* const kBadFileName = "Nom ou numéro de fichier incorrect";
-inline const char* const kPermission = "Permission refusée";
+inline const char* const kPathAccess = "Erreur d'acc\xE8s au chemin/fichier";
+inline const char* const kOutOfMemory = "M\xE9moire insuffisante";
+inline const char* const kBadCall = "Argument ou appel de proc\xE9" "dure incorrect";
+inline const char* const kBadFileName = "Nom ou num\xE9ro de fichier incorrect";
+inline const char* const kPermission = "Permission refus\xE9" "e";
 inline const char* const kDiskFull = "Disque plein";
 }  // namespace faults
 
