@@ -12,6 +12,7 @@
 #include "content/base64.hpp"
 #include "content/decode.hpp"
 #include "content/html.hpp"
+#include "content/mime.hpp"
 #include "dbx/dates.hpp"
 #include "wm/dates.hpp"
 
@@ -120,43 +121,6 @@ bool NormalizeLineEndsWM(std::string& text) {
     }
     text.swap(out);
     return true;
-}
-
-void RemoveMailLinks(std::string& body) {
-    constexpr std::string_view kTag = "<mailto";
-    std::size_t m = FindNoCase(body, kTag);
-    if (m == npos) return;
-    std::string out;
-    out.reserve(body.size());
-    std::size_t i = 0;  // next character of `body` not yet copied
-    while (m != npos) {
-        out.append(body, i, m - i);
-        std::size_t g = FindExact(body, ">", m);
-        if (g == npos) {  // no end: the rest goes
-            i = body.size();
-            break;
-        }
-        i = g + 1;
-        // What was before the link and what follows it may now spell a new
-        // "<mailto", which is removed as well.
-        for (bool joined = true; joined;) {
-            joined = false;
-            std::string_view rest = std::string_view(body).substr(i);
-            for (std::size_t k = std::min<std::size_t>(kTag.size() - 1, out.size()); k >= 1; --k) {
-                if (EqualsNoCase(std::string_view(out).substr(out.size() - k), kTag.substr(0, k)) &&
-                    StartsWithNoCase(rest, kTag.substr(k))) {
-                    out.resize(out.size() - k);
-                    g = FindExact(body, ">", i);
-                    i = g == npos ? body.size() : g + 1;
-                    joined = g != npos;
-                    break;
-                }
-            }
-        }
-        m = i < body.size() ? FindNoCase(body, kTag, i) : npos;
-    }
-    if (i < body.size()) out.append(body, i, npos);
-    body.swap(out);
 }
 
 void TidyLinesWM(std::string& b) {

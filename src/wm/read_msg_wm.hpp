@@ -35,9 +35,6 @@ std::string DecodeWords(std::string value);
 // A file whose first line ends with LF alone gets CR LF at every bare LF.
 bool NormalizeLineEndsWM(std::string& text);
 
-// Drops every "<mailto" up to its ">" (to the end when there is none).
-void RemoveMailLinks(std::string& body);
-
 // The closing tidy of a body: one space before each line end, runs of
 // empty lines, leading and trailing line breaks.
 void TidyLinesWM(std::string& body);
