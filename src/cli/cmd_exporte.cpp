@@ -1,7 +1,228 @@
+// pelicard-extract exporte SOURCE --texte|--brut|--pdf FICHIER.pdf
+//     [--par-conversation|--par-selection] [--ids 1,4,7-9] [--stockage DOSSIER]
+// Runs the window's save and print commands over the chosen messages (all by
+// default, as after "select all") and prints the path of each file written.
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <new>
+#include <optional>
+
+#include "app/linux_folders.hpp"
+#include "app/services.hpp"
 #include "cli/commands.hpp"
+#include "cli/open_store.hpp"
+#include "common/fault.hpp"
+#include "common/report.hpp"
+#include "common/text.hpp"
+#include "content/read_msg.hpp"
+#include "export/batch.hpp"
+#include "export/msg_end.hpp"
+
+#ifdef PELICARD_WITH_QT
+#include <QGuiApplication>
+
+#include "ui/qt/qt_printer.hpp"
+#endif
 
 namespace pelicard::cli {
+namespace {
 
-int CmdExporte(const std::vector<std::string>&) { return UsageError("commande « exporte » pas encore disponible"); }
+enum class Output { None, Text, Raw, Pdf };
+
+struct Options {
+    std::string source;
+    Output output = Output::None;
+    std::string pdfPath;
+    bool byConversation = false;
+    bool bySelection = false;
+    std::optional<std::string> ids;
+    std::string storage;
+};
+
+int Refuse(const std::string& what) {
+    std::cerr << "pelicard-extract : " << what << "\n";
+    return 1;
+}
+
+// Parses "1,4,7-9" into flags over 1..count. Returns an error text, empty
+// when the list is sound.
+std::string ParseIds(const std::string& text, std::int32_t count, std::vector<bool>& flags) {
+    flags.assign(static_cast<std::size_t>(count) + 1, false);
+    auto number = [](const std::string& t, long long& n) {
+        if (t.empty() || t.size() > 9 || t.find_first_not_of("0123456789") != std::string::npos) return false;
+        n = ParseLeadingNumber(t);
+        return true;
+    };
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t comma = text.find(',', start);
+        if (comma == std::string::npos) comma = text.size();
+        const std::string item = text.substr(start, comma - start);
+        const std::size_t dash = item.find('-');
+        long long first = 0, last = 0;
+        if (dash == std::string::npos) {
+            if (!number(item, first)) return "ID incorrect : « " + item + " »";
+            last = first;
+        } else if (!number(item.substr(0, dash), first) || !number(item.substr(dash + 1), last) || first > last) {
+            return "intervalle d'ID incorrect : « " + item + " »";
+        }
+        if (first < 1 || last > count)
+            return "aucun message d'ID " + item + " (la liste compte " + ToDecimal(count) + " messages)";
+        for (long long i = first; i <= last; ++i) flags[static_cast<std::size_t>(i)] = true;
+        start = comma + 1;
+    }
+    return {};
+}
+
+// The selection as the window's CollectSelection leaves it after the rows
+// were selected: the IDs in list order.
+void SelectRows(State& s, const std::vector<bool>& flags) {
+    Selection& sel = s.selection;
+    sel.RowFlags = flags;
+    sel.SelectionOrder.assign(1, 0);
+    for (std::size_t i = 1; i < flags.size(); ++i)
+        if (flags[i]) sel.SelectionOrder.push_back(static_cast<std::int32_t>(i));
+    sel.SelectionCount = static_cast<std::int32_t>(sel.SelectionOrder.size()) - 1;
+    sel.CurrentPosition = sel.SelectionCount > 0 ? 1 : 0;
+    sel.SubjectModified = false;
+    sel.BodyModified = false;
+    s.ops = {};
+}
+
+int ParseArgs(const std::vector<std::string>& args, Options& o) {
+    std::vector<std::string> positional;
+    auto setOutput = [&o](Output out) {
+        if (o.output != Output::None) return false;
+        o.output = out;
+        return true;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= args.size()) return false;
+            into = args[++i];
+            return true;
+        };
+        if (a == "--texte" || a == "--brut") {
+            if (!setOutput(a == "--texte" ? Output::Text : Output::Raw))
+                return UsageError("choisissez une seule sortie parmi --texte, --brut et --pdf");
+        } else if (a == "--pdf") {
+            if (!setOutput(Output::Pdf)) return UsageError("choisissez une seule sortie parmi --texte, --brut et --pdf");
+            if (!value(o.pdfPath) || o.pdfPath.empty()) return UsageError("--pdf attend le nom du fichier PDF");
+        } else if (a == "--par-conversation") {
+            o.byConversation = true;
+        } else if (a == "--par-selection") {
+            o.bySelection = true;
+        } else if (a == "--ids") {
+            std::string v;
+            if (!value(v)) return UsageError("--ids attend une liste d'ID, par exemple 1,4,7-9");
+            o.ids = v;
+        } else if (a == "--stockage") {
+            if (!value(o.storage) || o.storage.empty()) return UsageError("--stockage attend un dossier");
+        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+            return UsageError("option inconnue : " + a);
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.size() != 1) return UsageError("exporte attend une SOURCE");
+    o.source = positional[0];
+    if (o.output == Output::None) return UsageError("choisissez une sortie : --texte, --brut ou --pdf FICHIER.pdf");
+    if (o.byConversation && o.bySelection)
+        return UsageError("--par-conversation et --par-selection s'excluent");
+    return 0;
+}
+
+int Run(Session& session, const Options& o) {
+    State& s = session.state;
+    std::string label;
+    if (int rc = OpenStore(session, o.source, label); rc != 0) return rc;
+
+    std::vector<bool> flags(static_cast<std::size_t>(s.list.Count) + 1, true);
+    flags[0] = false;
+    if (o.ids) {
+        if (std::string err = ParseIds(*o.ids, s.list.Count, flags); !err.empty()) return Refuse(err);
+    }
+
+    namespace fs = std::filesystem;
+    std::string storage = o.storage.empty() ? DocumentsFolderPath() + "/Documents Pelicard" : o.storage;
+    std::error_code ec;
+    fs::create_directories(storage, ec);
+    if (!fs::is_directory(storage, ec)) return Refuse("impossible de créer le dossier de stockage " + storage);
+    s.settings.StorageFolder = storage;
+    s.settings.GroupingOption = o.byConversation ? 1 : 0;
+    s.settings.SelectionOption = o.bySelection ? 1 : 0;
+    s.exp.OnFileWritten = [](const std::string& path) { std::cout << path << '\n'; };
+
+    SelectRows(s, flags);
+    switch (o.output) {
+        case Output::Text:
+            s.ops.SaveAllText = true;
+            s.ops.BatchRunning = true;
+            BatchDriver(s);
+            s.ops.BatchRunning = false;
+            break;
+        case Output::Raw:
+            s.ops.SaveAllRaw = true;
+            s.ops.BatchRunning = true;
+            for (std::int32_t i = 1; i <= s.selection.SelectionCount && !s.Quitting; ++i) {
+                OutputMode mode = kAlone;
+                ReadMsg(s, s.selection.SelectionOrder[static_cast<std::size_t>(i)], mode);
+            }
+            s.ops.BatchRunning = false;
+            SignalDone(s);
+            break;
+        case Output::Pdf: {
+#ifdef PELICARD_WITH_QT
+            if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+            int argc = 1;
+            char name[] = "pelicard-extract";
+            char* argv[] = {name, nullptr};
+            QGuiApplication app(argc, argv);
+            QtPrinter printer(o.pdfPath);
+            PrinterPort* previous = s.printer;
+            s.printer = &printer;
+            s.ops.PrintSelected = true;
+            BatchDriver(s);
+            s.printer->Finish();
+            s.printer = previous;
+            if (!s.Quitting) std::cout << o.pdfPath << '\n';
+            break;
+#else
+            return Refuse("l'impression en PDF n'est pas disponible dans cette version");
+#endif
+        }
+        default:
+            break;
+    }
+    CloseOutput(s);
+    std::cout.flush();
+    if (s.Quitting) return 1;
+    if (s.exp.SkippedCount > 0)
+        return Refuse(ToDecimal(s.exp.SkippedCount) + " message(s) non enregistré(s) : chemin trop long");
+    return 0;
+}
+
+}  // namespace
+
+int CmdExporte(const std::vector<std::string>& args) {
+    Options o;
+    if (int rc = ParseArgs(args, o); rc != 0) return rc;
+    Session session;
+    State& s = session.state;
+    try {
+        return Run(session, o);
+    } catch (const ProgramEnding&) {
+        std::cout.flush();
+        return 1;
+    } catch (const Fault& f) {
+        ShowFault(s, "MsgEnd", f);
+        return 1;
+    } catch (const std::bad_alloc&) {
+        ShowFault(s, "MsgEnd", Fault(faults::kOutOfMemory));
+        return 1;
+    }
+}
 
 }  // namespace pelicard::cli

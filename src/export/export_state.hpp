@@ -17,6 +17,8 @@ struct ExportState {
     // The first message of the current combined output was skipped (path too
     // long): the following ones of that output are skipped too.
     bool SkipCombined = false;
+    // Messages not written because their path would be too long.
+    std::int32_t SkippedCount = 0;
 
     // Printer: body lines counted since the last page header, and the width
     // limit (90 % of the page width) in printer units.

@@ -267,6 +267,7 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
         ex.SkipCombined = false;
     } else if (ex.SkipCombined) {
         if (mode == kLast) ex.SkipCombined = false;
+        ++ex.SkippedCount;
         return;
     } else if (ex.OutputFd < 0) {
         // The output's first message wrote nothing (no text): this one
@@ -301,6 +302,7 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
             if (c == '\0') c = '_';
         if (!OpenOutput(s, directory, base, tail)) {
             ex.SkipCombined = mode == kFirst || mode == kFollowing;
+            ++ex.SkippedCount;
             return;
         }
     }
