@@ -10,6 +10,7 @@
 #include "app/services.hpp"
 #include "common/report.hpp"
 #include "content/read_msg.hpp"
+#include "export/batch.hpp"
 #include "export/msg_end.hpp"
 #include "ui/commands.hpp"
 #include "ui/window_logic.hpp"
@@ -51,6 +52,13 @@ std::int32_t SelectedAt(const State& s, std::int32_t position) {
     if (position < 1 || position > sel.SelectionCount) return 0;
     if (static_cast<std::size_t>(position) >= sel.SelectionOrder.size()) return 0;
     return sel.SelectionOrder[static_cast<std::size_t>(position)];
+}
+
+// The batch driver's reader: each message, then the window repaints and
+// stays responsive before the next one.
+void ReadThenLetEventsRun(State& s, std::int32_t index, OutputMode& mode) {
+    ReadMsg(s, index, mode);
+    s.window->DoEvents();
 }
 
 void ShowAt(State& s, std::int32_t position) {
@@ -174,7 +182,7 @@ void cmdAllTxt_Click(State& s) {
         s.window->SetEnabled("cmdDown", false);
         s.window->SetEnabled("cmdUp", false);
         BatchScope batch(s, true);
-        // BatchDriver(s);
+        BatchDriver(s, ReadThenLetEventsRun);
     });
 }
 
@@ -196,8 +204,7 @@ void cmdAllNws_Click(State& s) {
                                           static_cast<std::size_t>(std::max(s.selection.SelectionCount, 0)) + 1));
             for (std::size_t i = 1; i < order.size(); ++i) {
                 OutputMode mode = kAlone;
-                ReadMsg(s, order[i], mode);
-                s.window->DoEvents();
+                ReadThenLetEventsRun(s, order[i], mode);
             }
         }
         SignalDone(s);
@@ -210,7 +217,7 @@ void cmdPrint_Click(State& s) {
         CollectSelection(s);
         s.ops.PrintSelected = true;
         BatchScope batch(s, false);
-        // BatchDriver(s);
+        BatchDriver(s, ReadThenLetEventsRun);
     });
 }
 

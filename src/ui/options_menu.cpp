@@ -9,14 +9,14 @@
 #include <system_error>
 
 #include "app/ports.hpp"
+#include "app/locations.hpp"
 #include "app/services.hpp"
+#include "app/startup.hpp"
 #include "common/report.hpp"
 #include "ui/commands.hpp"
 
 namespace pelicard {
 namespace {
-
-const char* const kStorageFolderName = "Documents Pelicard";
 
 template <typename F>
 void Guarded(State& s, const char* procedure, F&& body) {
@@ -62,7 +62,7 @@ void ToggleOption(State& s, std::uint8_t& option, std::uint8_t& other) {
 }
 
 // The folder that holds `folder`: the text before its last separator.
-[[maybe_unused]] std::string ParentOf(const std::string& folder) {
+std::string ParentOf(const std::string& folder) {
     const auto cut = folder.find_last_of('/');
     return cut == std::string::npos ? std::string() : folder.substr(0, cut);
 }
@@ -97,11 +97,11 @@ void mnuConfirm_Click(State& s, int index) {
 
 void mnuStorage_Click(State& s) {
     Guarded(s, "mnuStorage_Click", [&] {
-        const std::string answer;  // = ChooseStorageParent(s, ParentOf(s.settings.StorageFolder));
+        const std::string answer = ChooseStorageParent(s, ParentOf(s.settings.StorageFolder));
         if (answer.empty()) return;
         std::string folder = answer;
         if (folder.back() != '/') folder += '/';
-        folder += kStorageFolderName;
+        folder += kStorageName;
         if (!FolderExists(folder)) {
             std::error_code ec;
             std::filesystem::create_directory(folder, ec);
@@ -113,7 +113,7 @@ void mnuStorage_Click(State& s) {
             }
         }
         s.settings.StorageFolder = folder;
-        // WriteIni(s, false);
+        WriteIni(s, false);
     });
 }
 
