@@ -120,6 +120,10 @@ MainWindow::MainWindow(State& s, QWidget* parent) : QMainWindow(parent), s_(s) {
     setObjectName(QStringLiteral("frmPelicard"));
     setWindowTitle(U("Extraction des messages d'un gestionnaire de messagerie"));
     setWindowIcon(QIcon(QStringLiteral(":/pelicard/pelicard.svg")));
+    // The layout is drawn in twips for the system's small dialog font.
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(8);
+    setFont(font);
     s_.window = this;
     s_.dialogs = this;
     s_.sound = this;
@@ -349,7 +353,7 @@ void MainWindow::BuildStatusBar() {
         panels_[i] = new QLabel(statBar_);
         panels_[i]->setObjectName(QStringLiteral("statBar(%1)").arg(i + 1));
         panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panels_[i]->setContentsMargins(3, 0, 3, 0);
+        panels_[i]->setContentsMargins(1, 0, 0, 0);
         panelWidths_[i] = kPanelWidths[i];
     }
     // The bar and the end notice sit over the last panels.
