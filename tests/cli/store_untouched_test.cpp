@@ -56,13 +56,13 @@ TEST(StoreUntouched, ListingShowingAndExportingLeaveEveryStoreFileAsItWas) {
     const std::string wm = "'" + (tmp / "stores/wm/Archives").string() + "'";
     const std::string out = " --stockage '" + (tmp / "out").string() + "'";
     for (const std::string& src : {dbx, wm}) {
-        Run("liste " + src);
-        Run("liste " + src + " --json");
-        Run("affiche " + src + " 1");
-        Run("affiche " + src + " 2 --brut");
-        Run("exporte " + src + " --texte" + out);
-        Run("exporte " + src + " --brut" + out);
-        Run("exporte " + src + " --texte --par-conversation" + out);
+        ::Run("liste " + src);
+        ::Run("liste " + src + " --json");
+        ::Run("affiche " + src + " 1");
+        ::Run("affiche " + src + " 2 --brut");
+        ::Run("exporte " + src + " --texte" + out);
+        ::Run("exporte " + src + " --brut" + out);
+        ::Run("exporte " + src + " --texte --par-conversation" + out);
     }
     EXPECT_TRUE(Take(tmp / "stores") == before);
     fs::remove_all(tmp);
