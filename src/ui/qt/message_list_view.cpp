@@ -25,9 +25,23 @@ public:
         const int c = view ? view->SortKey() : 0;
         if (c < 0 || c >= 5) return false;
         const auto& o = static_cast<const RowItem&>(other);
-        return CollateCompare(texts[static_cast<std::size_t>(c)],
-                              o.texts[static_cast<std::size_t>(c)]) < 0;
+        // The primary keys decide most comparisons at the cost of a byte
+        // compare; the full collation only settles their ties.
+        const int primary = Key(c).compare(o.Key(c));
+        if (primary != 0) return primary < 0;
+        return CollateCompare(texts[static_cast<std::size_t>(c)], o.texts[static_cast<std::size_t>(c)]) < 0;
     }
+
+private:
+    const std::string& Key(int column) const {
+        if (keyColumn_ != column) {
+            key_ = CollationPrimaryKey(texts[static_cast<std::size_t>(column)]);
+            keyColumn_ = column;
+        }
+        return key_;
+    }
+    mutable std::string key_;
+    mutable int keyColumn_ = -1;
 };
 
 int VirtualKey(const QKeyEvent* e) {
