@@ -13,6 +13,7 @@
 #include "app/system_time_zone.hpp"
 #include "app/wine_registry.hpp"
 #include "common/state.hpp"
+#include "ui/options_menu.hpp"
 #include "ui/qt/main_window.hpp"
 #include "ui/qt/qt_printer.hpp"
 
@@ -37,7 +38,10 @@ int main(int argc, char** argv) {
     const std::string& wav = pelicard::DoneSoundWav();
     window.SetDoneSound(QByteArray(wav.data(), static_cast<qsizetype>(wav.size())));
     window.SetHelpHtml(QString::fromStdString(pelicard::HelpHtml()));
-    window.onLoad = [](pelicard::State& st) { pelicard::StartUp(st); };
+    // Start-up, then the menu shows the options in force.
+    window.onLoad = [](pelicard::State& st) {
+        if (pelicard::StartUp(st)) pelicard::ShowOptionsState(st);
+    };
     window.onUnload = [](pelicard::State& st) { pelicard::Shutdown(st); };
     window.Load();
     if (s.Quitting) return 0;
