@@ -397,7 +397,6 @@ void MainWindow::Run(const char* procedure, const std::function<void()>& handler
 
 void MainWindow::Load() {
     show();
-    loaded_ = true;
     Run("Form_Load", [this] {
         if (onLoad) onLoad(s_);
         if (!s_.Quitting) DisableCommands(s_);
@@ -537,7 +536,10 @@ void MainWindow::SetHourglass(bool on) {
 
 void MainWindow::DoEvents() {
     list_->Flush();
-    QCoreApplication::processEvents();
+    // Repaints only: a click taken in the middle of a batch would start a
+    // command (or change the selection) under the running one; input waits
+    // until the running command returns to the event loop.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void MainWindow::Beep() { QApplication::beep(); }
@@ -613,8 +615,6 @@ void MainWindow::ShowHelp() {
 }
 
 // ---- Events ---------------------------------------------------------------
-
-void MainWindow::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) {

@@ -99,7 +99,6 @@ public:
     State& state() { return s_; }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -130,7 +129,6 @@ private:
     QWidget* helpWindow_ = nullptr;
     bool hourglass_ = false;
     bool unloaded_ = false;
-    bool loaded_ = false;
 };
 
 }  // namespace pelicard::qt
