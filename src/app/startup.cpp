@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <new>
+#include <string_view>
 
 #include "app/linux_folders.hpp"
 #include "app/locations.hpp"
@@ -82,7 +83,7 @@ bool IsValidUtf8(const std::string& s) {
 // value between quotes may hold commas.
 class IniReader {
 public:
-    explicit IniReader(const std::string& t) : t_(t) {}
+    explicit IniReader(std::string_view t) : t_(t) {}
 
     std::string Field() {
         while (pos_ < t_.size() && t_[pos_] == ' ') ++pos_;
@@ -94,7 +95,7 @@ public:
                 std::size_t after = q + 1;
                 while (after < t_.size() && t_[after] == ' ') ++after;
                 if (after == t_.size() || IsEnd(t_[after])) {
-                    std::string v = t_.substr(pos_ + 1, q - pos_ - 1);
+                    std::string v(t_.substr(pos_ + 1, q - pos_ - 1));
                     pos_ = after;
                     SkipEnd();
                     return v;
@@ -103,7 +104,7 @@ public:
         }
         std::size_t start = pos_;
         while (pos_ < t_.size() && !IsEnd(t_[pos_])) ++pos_;
-        std::string v = t_.substr(start, pos_ - start);
+        std::string v(t_.substr(start, pos_ - start));
         SkipEnd();
         return v;
     }
@@ -122,7 +123,7 @@ private:
         if (t_[pos_] == '\r' && pos_ + 1 < t_.size() && t_[pos_ + 1] == '\n') ++pos_;
         ++pos_;
     }
-    const std::string& t_;
+    std::string_view t_;
     std::size_t pos_ = 0;
 };
 
@@ -210,7 +211,10 @@ std::string FormatIni(const Settings& st) {
 }
 
 bool ParseIni(const std::string& text, Settings& st) {
-    IniReader r(text);
+    // A byte-order mark left by a text editor is not part of the path.
+    std::string_view body(text);
+    if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+    IniReader r(body);
     st.StorageFolder = PathField(r);
     st.LastFolder = PathField(r);
     st.GroupingOption = NumberField(r);

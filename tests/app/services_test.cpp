@@ -42,7 +42,8 @@ TEST_F(ServicesTest, ProcListerReadsCommAndTheFirstArgumentsLastComponent) {
         WriteFileText(proc + "/" + n + "/comm", comm);
         WriteFileText(proc + "/" + n + "/cmdline", cmdline);
     };
-    pid("12", "wine-preloader\n", std::string("C:\\Program Files\\Outlook Express\\MSIMN.EXE\0/x\0", 49));
+    static const char kWine[] = "C:\\Program Files\\Outlook Express\\MSIMN.EXE\0/x\0";
+    pid("12", "wine-preloader\n", std::string(kWine, sizeof kWine - 1));
     pid("13", "bash\n", std::string("/bin/bash\0-l\0", 13));
     pid("14", "kworker/0:1\n", "");  // kernel threads have no arguments
     Mkdir("proc/self");

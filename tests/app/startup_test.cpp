@@ -194,6 +194,7 @@ TEST(IniText, ValuesEndAtCommasAndLineEndsAndSkipLeadingSpaces) {
         {"/R\xE9union\r\n\r\n0\r\n0\r\n0\r\n", {"/R\xC3\xA9union", "", 0, 0, 0}, true},  // older ANSI file
         {"/s\r\n/l\r\n1\r\n0\r\n0\r\nencore\r\n", {"/s", "/l", 1, 0, 0}, false},
         {"/s\r\n/l\r\n2\r\n0\r\n0\r\n", {"/s", "/l", 0, 0, 0}, false},
+        {"\xEF\xBB\xBF/s\r\n/l\r\n0\r\n0\r\n1\r\n", {"/s", "/l", 0, 0, 1}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
