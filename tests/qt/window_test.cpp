@@ -36,7 +36,11 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "test_qt";
     static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
+    if (!QApplication::instance()) {
+        // Headless unless told otherwise.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        new QApplication(argc, argv);
+    }
     return *static_cast<QApplication*>(QApplication::instance());
 }
 
