@@ -1,0 +1,72 @@
+#!/bin/sh
+# Times `pelicard-extract exporte` on a generated store of 100 000 messages
+# against `undbx FILE DIR` extracting the same file into an empty folder, in
+# the same run: raw copies (--brut) and text files (--texte).
+#   bench/run_exporte.sh [BUILD_DIR] [MESSAGES]
+# Files go under /tmp and are deleted afterwards.
+set -eu
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${1:-$ROOT/build-bench}
+COUNT=${2:-100000}
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DPELICARD_BENCH=ON >/dev/null
+cmake --build "$BUILD" -j1 --target dbx_gen pelicard-extract >/dev/null
+WORK=$(mktemp -d /tmp/pelicard-bench.XXXXXX)
+trap 'rm -rf "$WORK"' EXIT
+"$BUILD/bench/dbx_gen" "$WORK/bench.dbx" "$COUNT"
+# undbx walks the tree by its counts: fill in each node's parent link, the
+# count of its 0x08 child's subtree (node 0x14) and each entry's subtree
+# count (entry +8), and the file size in the header (0x7C).
+python3 - "$WORK/bench.dbx" <<'PY'
+import struct, sys
+path = sys.argv[1]
+d = bytearray(open(path, 'rb').read())
+size = len(d)
+seen = set()
+def walk(off, parent):
+    if off == 0 or off in seen or off + 0x27C > size:
+        return 0
+    seen.add(off)
+    struct.pack_into('<I', d, off + 0x0C, parent)
+    left = walk(struct.unpack_from('<I', d, off + 0x08)[0], off)
+    struct.pack_into('<I', d, off + 0x14, left)
+    total = left
+    for k in range(d[off + 0x11]):
+        e = off + 0x18 + 12 * k
+        sub = walk(struct.unpack_from('<I', d, e + 4)[0], off)
+        struct.pack_into('<I', d, e + 8, sub)
+        total += 1 + sub
+    return total
+sys.setrecursionlimit(10000)
+walk(struct.unpack_from('<I', d, 0xE4)[0], 0)
+struct.pack_into('<I', d, 0x7C, size)
+open(path, 'wb').write(d)
+PY
+ls -l "$WORK/bench.dbx" | awk '{printf "file: %.0f MB\n", $5 / 1e6}'
+
+now() { date +%s.%N; }
+span() { echo "$2 - $1" | bc; }
+
+cat "$WORK/bench.dbx" >/dev/null  # warm the page cache
+
+mkdir "$WORK/undbx"
+t0=$(now); undbx "$WORK/bench.dbx" "$WORK/undbx" >/dev/null 2>&1 || true; t1=$(now)
+UNDBX=$(span "$t0" "$t1")
+UNDBX_FILES=$(find "$WORK/undbx" -type f | wc -l)
+rm -rf "$WORK/undbx"
+
+mkdir "$WORK/brut"
+t0=$(now); "$BUILD/pelicard-extract" exporte "$WORK/bench.dbx" --brut --stockage "$WORK/brut" >"$WORK/brut.txt" 2>"$WORK/brut.err" || true; t1=$(now)
+BRUT=$(span "$t0" "$t1")
+BRUT_FILES=$(wc -l <"$WORK/brut.txt")
+rm -rf "$WORK/brut"
+
+mkdir "$WORK/texte"
+t0=$(now); "$BUILD/pelicard-extract" exporte "$WORK/bench.dbx" --texte --stockage "$WORK/texte" >"$WORK/texte.txt" 2>"$WORK/texte.err" || true; t1=$(now)
+TEXTE=$(span "$t0" "$t1")
+TEXTE_FILES=$(wc -l <"$WORK/texte.txt")
+
+printf 'undbx          %8.3f s  (%s files)\n' "$UNDBX" "$UNDBX_FILES"
+printf 'exporte --brut %8.3f s  (%s files)\n' "$BRUT" "$BRUT_FILES"
+printf 'exporte --texte%8.3f s  (%s files)\n' "$TEXTE" "$TEXTE_FILES"
+printf 'brut/undbx     %8.3f  (target < 1)\n' "$(echo "$BRUT / $UNDBX" | bc -l)"
+printf 'texte/undbx    %8.3f  (target < 2)\n' "$(echo "$TEXTE / $UNDBX" | bc -l)"
