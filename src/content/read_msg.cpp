@@ -31,18 +31,25 @@ bool MayHoldMarker(std::string_view window) {
 
 // The attachment check on RawText + BlockText. RawText held no attachment
 // line before this block (it would have been cut), so only a line that
-// reaches into the new block can be found: look at the seam first, and build
-// the whole text only when something there may match.
+// reaches into the new block can be found: look at the seam first, and
+// check the whole text only when something there may match. The whole text
+// is RawText itself, lent and given back, so no block costs a copy of the
+// text read before it.
 void CheckAttachment(State& s) {
     WorkingTexts& t = s.texts;
     const std::size_t reach = LongestAttachmentMarker() - 1;
-    const std::size_t keep = std::min(t.RawText.size(), reach);
-    std::string window = t.RawText.substr(t.RawText.size() - keep);
+    const std::size_t before = t.RawText.size();
+    const std::size_t keep = std::min(before, reach);
+    std::string window = t.RawText.substr(before - keep);
     window += t.BlockText;
     if (!MayHoldMarker(window)) return;
-    std::string whole = t.RawText;
+    std::string whole = std::move(t.RawText);
+    t.RawText.clear();
     whole += t.BlockText;
-    Attached(s, whole, t.RawText.size());
+    Attached(s, whole, before);  // on a cut, RawText receives the kept text
+    if (t.AttachmentCut) return;
+    whole.resize(before);
+    t.RawText = std::move(whole);
 }
 
 std::string LeftPad2(int n) {

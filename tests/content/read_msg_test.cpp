@@ -88,6 +88,9 @@ TEST_F(ChainTest, BlockLengthsAndLinks) {
         {"blocks follow the links, not the file order",
          {{0x600, 2, 0, "fin"}, {0x100, 512, 0x800, a}, {0x800, 512, 0x600, b}}, 0x100, a + b + "fi"},
         {"last block of length 0 adds nothing", {{0x100, 0, 0x400, a}, {0x400, 0, 0, ""}}, 0x100, a},
+        {"part headers that announce no attachment are kept",
+         {{0x100, 0, 0x400, a.substr(0, 500) + "\r\nContent-Ty"}, {0x400, 16, 0, "pe: text/plain\r\n"}}, 0x100,
+         a.substr(0, 500) + "\r\nContent-Type: text/plain\r\n"},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
