@@ -1,4 +1,5 @@
 // Extending the selection from the selected message to its conversation.
+#include <algorithm>
 #include <new>
 #include <string>
 

@@ -1,4 +1,5 @@
 // The list view's events, select all, the open commands and the exit.
+#include <algorithm>
 #include <string>
 
 #include "common/report.hpp"

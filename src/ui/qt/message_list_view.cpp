@@ -188,6 +188,8 @@ void MessageListView::SortNow() {
 
 void MessageListView::InsertPending() {
     if (pending_.empty()) return;
+    // A sort moves the rows: the selection set so far goes to the view first.
+    if (sorted_) ApplySelection();
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
     QList<QTreeWidgetItem*> items;
