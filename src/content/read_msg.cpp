@@ -14,6 +14,7 @@
 #include "common/text.hpp"
 #include "content/attachments.hpp"
 #include "content/mime.hpp"
+#include "dbx/dates.hpp"
 #include "export/msg_end.hpp"
 
 namespace pelicard {
@@ -52,58 +53,7 @@ void CheckAttachment(State& s) {
     t.RawText = std::move(whole);
 }
 
-std::string LeftPad2(int n) {
-    std::string r = ToDecimal(n);
-    return r.size() < 2 ? "0" + r : r;
-}
-
-// Days since 1970-01-01 of a proleptic Gregorian date.
-long long DaysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yoe = y - era * 400;
-    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-bool ReadNumber(std::string_view s, std::size_t pos, std::size_t len, int& out) {
-    if (pos + len > s.size()) return false;
-    out = 0;
-    for (std::size_t i = pos; i < pos + len; ++i) {
-        if (s[i] < '0' || s[i] > '9') return false;
-        out = out * 10 + (s[i] - '0');
-    }
-    return true;
-}
-
 }  // namespace
-
-std::string LongFrenchDate(const std::string& dateText) {
-    static const char* const kDays[] = {"jeudi", "vendredi", "samedi", "dimanche",
-                                        "lundi", "mardi",    "mercredi"};  // 1970-01-01 was a Thursday
-    static const char* const kMonths[] = {"janvier", "f\xE9vrier", "mars",      "avril",
-                                          "mai",     "juin",       "juillet",   "ao\xFBt",
-                                          "septembre", "octobre",  "novembre",  "d\xE9" "cembre"};
-    int d = 0, m = 0, y = 0, h = 0, n = 0, sec = 0;
-    const std::string_view t = dateText;
-    bool ok = ReadNumber(t, 0, 2, d) && t.size() >= 10 && t[2] == '/' && ReadNumber(t, 3, 2, m) &&
-              t[5] == '/' && ReadNumber(t, 6, 4, y);
-    if (ok && t.size() > 10) {
-        ok = t.size() >= 16 && t[10] == ' ' && ReadNumber(t, 11, 2, h) && t[13] == ':' &&
-             ReadNumber(t, 14, 2, n);
-        if (ok && t.size() > 16) ok = t.size() == 19 && t[16] == ':' && ReadNumber(t, 17, 2, sec);
-    }
-    static const int kMonthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    if (!ok || m < 1 || m > 12 || d < 1 || d > kMonthDays[m - 1] || (m == 2 && d == 29 && !leap) ||
-        y < 100 || h > 23 || n > 59 || sec > 59)
-        return dateText;
-    long long days = DaysFromCivil(y, m, d);
-    int wd = static_cast<int>(((days % 7) + 7) % 7);
-    return std::string(kDays[wd]) + " " + ToDecimal(d) + " " + kMonths[m - 1] + " " + ToDecimal(y) + " " +
-           LeftPad2(h) + ":" + LeftPad2(n);
-}
 
 bool ReadTxtMsg(State& s, std::int32_t offset) {
     if (offset == 0) return false;
@@ -169,7 +119,7 @@ void ReadMsg(State& s, std::int32_t index, OutputMode& mode) {
             const WmMessageEntry& e = s.list.Wm[index];
             s.EditorUpdate = true;
             s.texts.SubjectLine = "Objet : " + e.Subject + "\r\n";
-            s.texts.DateSenderBlock = "Date : " + LongFrenchDate(e.DateText) + "\r\nExp\xE9" "diteur : " +
+            s.texts.DateSenderBlock = "Date : " + LongDateText(e.DateText) + "\r\nExp\xE9" "diteur : " +
                                       e.Sender + "\r\n\r\n";
             s.texts.BodyText = e.Body;
             s.window->SetText("txtBody", e.Body);

@@ -15,8 +15,4 @@ bool ReadTxtMsg(State& s, std::int32_t offset);
 // other than those ReadTxtMsg reports itself are left to the caller.
 bool ReadBlocksOE(State& s, std::int32_t index);
 
-// A local date text "dd/mm/yyyy hh:nn:ss" written as "dddd d mmmm yyyy hh:mm"
-// in French ("lundi 3 décembre 2007 14:05"); a text that is not such a date
-// comes back unchanged.
-std::string LongFrenchDate(const std::string& dateText);
 }  // namespace pelicard

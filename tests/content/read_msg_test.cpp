@@ -238,21 +238,4 @@ TEST(ReadMsgWm, EntryFillsTextsAndEditorsInEveryMode) {
     }
 }
 
-TEST(ReadMsgWm, LongFrenchDates) {
-    struct Case {
-        const char* in;
-        const char* out;
-    };
-    for (const Case& k : std::vector<Case>{
-             {"05/03/2007 14:07:09", "lundi 5 mars 2007 14:07"},
-             {"29/02/2008 00:00:00", "vendredi 29 f\xE9vrier 2008 00:00"},
-             {"15/08/1999 23:59:59", "dimanche 15 ao\xFBt 1999 23:59"},
-             {"05/03/2007", "lundi 5 mars 2007 00:00"},
-             {"", ""},                                  // no date: nothing to write
-             {"31/02/2007 10:00:00", "31/02/2007 10:00:00"},  // not a date: unchanged
-         }) {
-        EXPECT_EQ(LongFrenchDate(k.in), k.out) << k.in;
-    }
-}
-
 }  // namespace
