@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "common/text.hpp"
 
 namespace pelicard::rows {
@@ -49,30 +53,46 @@ std::size_t Find(std::string_view hay, std::string_view needle, std::size_t from
     if (m == 0) return from;
     const char* h = hay.data();
     const std::size_t last = n - m;  // last possible start
-    const auto c0 = static_cast<unsigned char>(needle[0]);
     const auto& t = T();
-    const bool firstHasCase = !exact && (t.fold[c0] != c0 || t.upper[c0] != c0);
+    const auto first = static_cast<unsigned char>(needle[0]);
+    const auto final = static_cast<unsigned char>(needle[m - 1]);
+    // The two spellings of the first and of the last character.
+    const unsigned char f0 = exact ? first : t.fold[first], f1 = exact ? first : t.upper[t.fold[first]];
+    const unsigned char l0 = exact ? final : t.fold[final], l1 = exact ? final : t.upper[t.fold[final]];
+    auto matchesAt = [&](std::size_t i) {
+        if (exact) return std::memcmp(h + i, needle.data(), m) == 0;
+        for (std::size_t k = 0; k < m; ++k)
+            if (t.fold[static_cast<unsigned char>(h[i + k])] != t.fold[static_cast<unsigned char>(needle[k])])
+                return false;
+        return true;
+    };
     std::size_t i = from;
-    while (i <= last) {
-        if (!firstHasCase) {
-            const void* p = std::memchr(h + i, c0, last - i + 1);
-            if (!p) return npos;
-            i = static_cast<std::size_t>(static_cast<const char*>(p) - h);
-        } else {
-            const unsigned char f0 = t.fold[c0];
-            while (i <= last && t.fold[static_cast<unsigned char>(h[i])] != f0) ++i;
-            if (i > last) return npos;
+    if (m == 1 && f0 == f1) {
+        const void* p = std::memchr(h + i, f0, last - i + 1);
+        return p ? static_cast<std::size_t>(static_cast<const char*>(p) - h) : npos;
+    }
+#ifdef __SSE2__
+    // Sixteen starts at a time: only those whose first and last characters
+    // both fit are compared in full.
+    const __m128i F0 = _mm_set1_epi8(static_cast<char>(f0)), F1 = _mm_set1_epi8(static_cast<char>(f1));
+    const __m128i L0 = _mm_set1_epi8(static_cast<char>(l0)), L1 = _mm_set1_epi8(static_cast<char>(l1));
+    while (i + 15 <= last) {
+        const __m128i bf = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
+        const __m128i bl = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i + m - 1));
+        const __m128i ef = _mm_or_si128(_mm_cmpeq_epi8(bf, F0), _mm_cmpeq_epi8(bf, F1));
+        const __m128i el = _mm_or_si128(_mm_cmpeq_epi8(bl, L0), _mm_cmpeq_epi8(bl, L1));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ef, el)));
+        while (mask) {
+            const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (matchesAt(at)) return at;
+            mask &= mask - 1;
         }
-        if (exact) {
-            if (std::memcmp(h + i + 1, needle.data() + 1, m - 1) == 0) return i;
-        } else {
-            std::size_t k = 1;
-            while (k < m && t.fold[static_cast<unsigned char>(h[i + k])] ==
-                                t.fold[static_cast<unsigned char>(needle[k])])
-                ++k;
-            if (k == m) return i;
-        }
-        ++i;
+        i += 16;
+    }
+#endif
+    for (; i <= last; ++i) {
+        const auto a = static_cast<unsigned char>(h[i]), b = static_cast<unsigned char>(h[i + m - 1]);
+        if ((a == f0 || a == f1) && (b == l0 || b == l1) && matchesAt(i)) return i;
     }
     return npos;
 }
@@ -142,11 +162,41 @@ Row MakeRow(std::string find, std::string with, bool exact) {
     return r;
 }
 
+namespace {
+inline std::uint32_t Mix(std::uint32_t h, unsigned c) { return (h ^ c) * 0x9E3779B1u; }
+inline unsigned Slot(std::uint32_t h) { return h >> 16; }
+}  // namespace
+
 void Presence::Clear() {
-    pair_.fill(0);
-    single_.fill(0);
+    inPattern_.fill(false);
+    inPattern_['='] = true;
+    for (char c : std::string_view("0123456789ABCDEFabcdef")) inPattern_[static_cast<unsigned char>(c)] = true;
+    prefixLen_.fill(0);
+    prefixLen_['='] = 1;
+    prefix_.fill(0);
     esc_.fill(0);
     escPair_.fill(0);
+}
+
+void Presence::AddLeads(const std::vector<Row>& rows) {
+    const auto& t = T();
+    for (const Row& r : rows) {
+        if (r.find.empty()) continue;
+        const auto c = static_cast<unsigned char>(r.find[0]);
+        const auto len = static_cast<std::uint8_t>(std::min(r.find.size(), kPrefix));
+        for (unsigned char v : {c, t.fold[c], t.upper[t.fold[c]]}) prefixLen_[v] = std::max(prefixLen_[v], len);
+        for (char ch : r.find) {
+            const auto u = static_cast<unsigned char>(ch);
+            inPattern_[u] = inPattern_[t.fold[u]] = inPattern_[t.upper[t.fold[u]]] = true;
+        }
+    }
+}
+
+bool Presence::MayCreate(const Row& r) const {
+    if (r.with.empty()) return true;  // what was on either side now meets
+    for (char ch : r.with)
+        if (inPattern_[static_cast<unsigned char>(ch)]) return true;
+    return false;
 }
 
 void Presence::Scan(std::string_view s, std::size_t from, std::size_t to) {
@@ -155,9 +205,14 @@ void Presence::Scan(std::string_view s, std::size_t from, std::size_t to) {
     to = std::min(to, n);
     const auto* b = reinterpret_cast<const unsigned char*>(s.data());
     for (std::size_t i = from; i < to; ++i) {
-        const unsigned c = f[b[i]];
-        SetBit(single_.data(), c);
-        if (i + 1 < n) SetBit(pair_.data(), (c << 8) | f[b[i + 1]]);
+        const std::size_t len = prefixLen_[b[i]];
+        if (!len) continue;
+        std::uint32_t h = 0;
+        const std::size_t end = std::min(n, i + len);
+        for (std::size_t k = i; k < end; ++k) {
+            h = Mix(h, f[b[k]]);
+            SetBit(prefix_.data(), Slot(h));
+        }
         if (b[i] == '=' && i + 2 < n) {
             const int v = HexPair(b[i + 1], b[i + 2]);
             if (v >= 0) {
@@ -178,12 +233,14 @@ bool Presence::MayMatch(const Row& r) const {
             if (!TestBit(escPair_.data(), (unsigned{r.escapes[i]} << 8) | r.escapes[i + 1])) return false;
         return true;
     }
+    if (r.find.empty()) return false;
     const auto& f = T().fold;
     const auto* b = reinterpret_cast<const unsigned char*>(r.find.data());
-    if (r.find.size() == 1) return TestBit(single_.data(), f[b[0]]);
-    for (std::size_t i = 0; i + 1 < r.find.size(); ++i)
-        if (!TestBit(pair_.data(), (unsigned{f[b[i]]} << 8) | f[b[i + 1]])) return false;
-    return true;
+    const std::size_t len = std::min(r.find.size(), std::size_t{prefixLen_[b[0]]});
+    if (len < std::min(r.find.size(), kPrefix)) return true;  // not recorded that far: search
+    std::uint32_t h = 0;
+    for (std::size_t k = 0; k < len; ++k) h = Mix(h, f[b[k]]);
+    return TestBit(prefix_.data(), Slot(h));
 }
 
 void ApplyRows(std::string& text, const std::vector<Row>& rows, Presence& p) {
@@ -191,11 +248,12 @@ void ApplyRows(std::string& text, const std::vector<Row>& rows, Presence& p) {
     for (const Row& r : rows) {
         if (!p.MayMatch(r)) continue;
         sites.clear();
-        if (!ReplaceAll(text, r.find, r.with, r.exact, &sites)) continue;
+        if (!ReplaceAll(text, r.find, r.with, r.exact, &sites) || !p.MayCreate(r)) continue;
         // A new occurrence of any pattern must overlap a written replacement
         // (or the junction a deletion left): record what starts near each.
         const std::size_t wl = r.with.size();
-        for (std::size_t a : sites) p.Scan(text, a >= 5 ? a - 5 : 0, a + wl + 1);
+        constexpr std::size_t back = Presence::kPrefix - 1;  // ≥ 5, the span of an escape pair
+        for (std::size_t a : sites) p.Scan(text, a >= back ? a - back : 0, a + wl + 1);
     }
 }
 

@@ -38,25 +38,36 @@ struct Row {
 // matched exactly whatever `exact` says (the result is the same).
 Row MakeRow(std::string find, std::string with, bool exact);
 
-// What may occur in a text: folded byte pairs, "=HH" escapes and pairs of
-// consecutive escapes. It only ever over-approximates: a row it rules out
-// cannot match.
+// What may occur in a text, recorded at the positions where a pattern may
+// begin (the "leads": first characters of the patterns, and "=" for the
+// escapes): the folded prefixes starting there, as long as the longest
+// pattern with that lead (up to kPrefix characters), and the "=HH" escape
+// and pair of consecutive escapes starting there. It only ever
+// over-approximates: a row it rules out cannot match.
 class Presence {
 public:
+    static constexpr std::size_t kPrefix = 8;
+    // Forgets everything, the leads included.
     void Clear();
+    // Declares the rows that will be asked about; call before Scan.
+    void AddLeads(const std::vector<Row>& rows);
     // Records what starts at positions [from, to) of s.
     void Scan(std::string_view s, std::size_t from, std::size_t to);
     bool MayMatch(const Row& r) const;
+    // Whether text written by `r` could take part in an occurrence of a
+    // declared pattern (it holds one of their characters, or deletes).
+    bool MayCreate(const Row& r) const;
 
 private:
-    std::array<std::uint64_t, 1024> pair_{};     // 65 536 folded byte pairs
-    std::array<std::uint64_t, 4> single_{};      // folded bytes
+    std::array<bool, 256> inPattern_{};          // any character of a declared pattern
+    std::array<std::uint8_t, 256> prefixLen_{};  // 0: not a lead
+    std::array<std::uint64_t, 1024> prefix_{};   // hashed folded prefixes
     std::array<std::uint64_t, 4> esc_{};         // escape values
     std::array<std::uint64_t, 1024> escPair_{};  // consecutive escape pairs
 };
 
 // Applies the rows in order to `text`, keeping `p` an over-approximation of
-// the text's content (it must describe `text` on entry).
+// the text's content (it must describe `text` on entry, with the rows' leads).
 void ApplyRows(std::string& text, const std::vector<Row>& rows, Presence& p);
 
 }  // namespace pelicard::rows
