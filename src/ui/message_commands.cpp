@@ -2,6 +2,7 @@
 // editing the shown message, saving it, saving or printing all selected
 // messages. Each command prepares the shared state and hands over to the
 // reading, export and print procedures.
+#include <algorithm>
 #include <filesystem>
 #include <new>
 #include <stdexcept>
