@@ -43,7 +43,7 @@ std::string JsonString(const std::string& cp1252) {
 }
 
 struct Row {
-    std::string subject, sender, date, dateKey, threadKey;
+    const std::string &subject, &sender, &date, &dateKey, &threadKey;
 };
 
 Row RowOf(const State& s, std::size_t i) {

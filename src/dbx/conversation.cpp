@@ -52,6 +52,19 @@ void SeedConversations(State& s) {
 
 namespace {
 
+// Hashing and equality of texts ignoring letter case, without folded copies.
+struct NoCaseHash {
+    std::size_t operator()(std::string_view t) const {
+        std::size_t h = 1469598103934665603ull;
+        for (char c : t) h = (h ^ static_cast<unsigned char>(FoldCase(c))) * 1099511628211ull;
+        return h;
+    }
+};
+struct NoCaseEqual {
+    bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+};
+using NoCaseIndex = std::unordered_map<std::string_view, std::int32_t, NoCaseHash, NoCaseEqual>;
+
 // Cuts the parent links that close a loop (a message answering itself, or
 // messages answering each other): in each loop the message with the smallest
 // index keeps its own chain, as if its parent were not in the file.
@@ -87,24 +100,20 @@ void PropagateConversations(State& s) {
 
     // Each parent key is looked up once: the smallest entry whose ThreadKey
     // equals it, ignoring case, placeholders included. Keys never change
-    // during the passes, so the parent of each message is fixed.
-    std::unordered_map<std::string, std::int32_t> index;
+    // during the passes, so the parent of each message is fixed. A parent
+    // that is not a message of the file gets a placeholder entry after the
+    // messages; placeholders only ever match themselves, so their keys are
+    // all that is kept of them.
+    NoCaseIndex index;
     index.reserve(static_cast<std::size_t>(n) * 2);
-    for (std::int32_t j = 1; j <= n; ++j) index.emplace(FoldCase(list[static_cast<std::size_t>(j)].ThreadKey), j);
+    for (std::int32_t j = 1; j <= n; ++j) index.emplace(list[static_cast<std::size_t>(j)].ThreadKey, j);
     std::vector<std::int32_t> parent(static_cast<std::size_t>(n) + 1, 0);
     std::int32_t entries = n;
     for (std::int32_t i = 1; i <= n; ++i) {
         const std::string& key = d.ParentKey[static_cast<std::size_t>(i)];
         if (key.size() < 2) continue;
-        auto [it, added] = index.emplace(FoldCase(key), entries + 1);
-        if (added) {
-            // A parent that is not a message of the file: a placeholder entry.
-            MessageEntry placeholder;
-            placeholder.ThreadKey = key;
-            list.push_back(std::move(placeholder));
-            chain.emplace_back();
-            ++entries;
-        }
+        auto [it, added] = index.emplace(key, entries + 1);
+        if (added) ++entries;
         if (it->second <= n) parent[static_cast<std::size_t>(i)] = it->second;
     }
     d.PlaceholderCount = entries - n;
@@ -160,26 +169,35 @@ void SortOEByID(State& s, std::int32_t lo, std::int32_t hi) {
         auto& list = s.list.Oe;
         if (lo < 0 || static_cast<std::size_t>(hi) >= list.size()) throw Fault(faults::kSubscript);
         const auto count = static_cast<std::size_t>(hi - lo + 1);
-        // Collation keys once per entry, then a stable sort of positions:
-        // no recursion per equal key, no repeated key building.
-        struct Key {
-            std::string primary;
-            std::string folded;
-        };
-        std::vector<Key> keys(count);
+        // Keys equal ignoring case sort together, so each distinct key is
+        // collated once; the entries then go to their key's place in one
+        // stable pass: no recursion, no comparison per entry.
+        std::unordered_map<std::string_view, std::size_t, NoCaseHash, NoCaseEqual> groupOf;
+        std::vector<std::string> folded;
+        std::vector<std::size_t> group(count);
         for (std::size_t k = 0; k < count; ++k) {
-            const std::string& t = list[static_cast<std::size_t>(lo) + k].ThreadKey;
-            keys[k] = {CollationPrimaryKey(t), FoldCase(t)};
+            auto [it, added] = groupOf.emplace(list[static_cast<std::size_t>(lo) + k].ThreadKey, folded.size());
+            if (added) folded.push_back(FoldCase(it->first));
+            group[k] = it->second;
         }
-        std::vector<std::size_t> order(count);
-        std::iota(order.begin(), order.end(), std::size_t{0});
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            if (int r = keys[a].primary.compare(keys[b].primary)) return r < 0;
-            return keys[a].folded < keys[b].folded;
+        std::vector<std::string> primary(folded.size());
+        for (std::size_t g = 0; g < folded.size(); ++g) primary[g] = CollationPrimaryKey(folded[g]);
+        std::vector<std::size_t> byKey(folded.size());
+        std::iota(byKey.begin(), byKey.end(), std::size_t{0});
+        std::sort(byKey.begin(), byKey.end(), [&](std::size_t a, std::size_t b) {
+            if (int r = primary[a].compare(primary[b])) return r < 0;
+            return folded[a] < folded[b];
         });
-        std::vector<MessageEntry> sorted;
-        sorted.reserve(count);
-        for (std::size_t k : order) sorted.push_back(std::move(list[static_cast<std::size_t>(lo) + k]));
+        // Start position of each group in the sorted range.
+        std::vector<std::size_t> size(folded.size(), 0), start(folded.size(), 0);
+        for (std::size_t g : group) ++size[g];
+        for (std::size_t k = 0, at = 0; k < byKey.size(); ++k) {
+            start[byKey[k]] = at;
+            at += size[byKey[k]];
+        }
+        std::vector<MessageEntry> sorted(count);
+        for (std::size_t k = 0; k < count; ++k)
+            sorted[start[group[k]]++] = std::move(list[static_cast<std::size_t>(lo) + k]);
         std::move(sorted.begin(), sorted.end(), list.begin() + lo);
     } catch (const Fault& e) {
         ShowFault(s, "SortOEByID", e);

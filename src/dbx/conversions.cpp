@@ -1,5 +1,8 @@
 #include "dbx/conversions.hpp"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "common/fault.hpp"
 #include "common/report.hpp"
 
@@ -46,21 +49,31 @@ void ResetDbxWindow(State& s) {
     s.dbx.Window.bytes.clear();
 }
 
-std::string DbxRead(State& s, std::int64_t offset, std::size_t n) {
+std::string_view DbxReadView(State& s, std::int64_t offset, std::size_t n) {
     const ByteFile& f = s.dbx.File;
     DbxReadWindow& w = s.dbx.Window;
     if (offset < 0 || offset > f.size || static_cast<std::int64_t>(n) > f.size - offset)
         throw Fault(faults::kReadPastEnd);
-    if (n > kWindowSize) return ReadBytes(f, offset, n);
-    if (w.handle != f.handle || offset < w.start ||
+    if (w.handle != f.handle || w.start < 0 || offset < w.start ||
         offset + static_cast<std::int64_t>(n) > w.start + static_cast<std::int64_t>(w.bytes.size())) {
+        // Refill the window from offset, in place: one seek and one read.
         w.handle = nullptr;
-        w.bytes = ReadBytesUpTo(f, offset, kWindowSize);
+        w.start = -1;
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::int64_t>(std::max(n, kWindowSize), f.size - offset));
+        w.bytes.resize(want);
+        if (want > 0 && (std::fseek(f.handle, static_cast<long>(offset), SEEK_SET) != 0 ||
+                         std::fread(w.bytes.data(), 1, want, f.handle) != want))
+            throw Fault(faults::kReadPastEnd);
         w.start = offset;
         w.handle = f.handle;
-        if (w.bytes.size() < n) throw Fault(faults::kReadPastEnd);
     }
-    return w.bytes.substr(static_cast<std::size_t>(offset - w.start), n);
+    return std::string_view(w.bytes).substr(static_cast<std::size_t>(offset - w.start), n);
+}
+
+std::string DbxRead(State& s, std::int64_t offset, std::size_t n) {
+    if (n > kWindowSize) return ReadBytes(s.dbx.File, offset, n);
+    return std::string(DbxReadView(s, offset, n));
 }
 
 }  // namespace pelicard

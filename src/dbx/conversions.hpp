@@ -25,6 +25,8 @@ std::int32_t CountValue(State& s, std::string_view bytes);
 // n bytes at offset of the open .dbx file, through the read window; throws
 // Fault("Lecture au-delà de la fin du fichier") when the range leaves the file.
 std::string DbxRead(State& s, std::int64_t offset, std::size_t n);
+// The same bytes seen in the read window, valid until the next read.
+std::string_view DbxReadView(State& s, std::int64_t offset, std::size_t n);
 // Drops the read window (the file changed).
 void ResetDbxWindow(State& s);
 

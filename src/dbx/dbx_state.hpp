@@ -19,10 +19,6 @@ struct DbxIndexRecord {
     std::int32_t AttributeCount = 0;
     std::string AttributeTable;  // 4 bytes per attribute, as stored
     std::string DataArea;
-    // Where each indirect value begins and its last byte (inclusive), by
-    // identifier; empty until the record is read.
-    std::vector<std::int64_t> ValueStart;
-    std::vector<std::int64_t> ValueEnd;
     bool Read = false;           // marker matched and the record was read
     std::int32_t TextOffset = 0; // kept once the record's values are taken
 };
@@ -35,6 +31,16 @@ struct DbxReadWindow {
     std::string bytes;
 };
 
+// Where each indirect value of one record begins and its last byte
+// (inclusive), by identifier: kept for the record last asked about, and
+// worked out again from its attribute table for another.
+struct DbxValueSlots {
+    std::int32_t record = -1;
+    const void* table = nullptr;  // identity of the attribute table they came from
+    std::int64_t start[kIndirectLimit] = {};
+    std::int64_t end[kIndirectLimit] = {};
+};
+
 struct DbxState {
     std::string ChosenPath;        // native path of the chosen .dbx file
     ByteFile File;                 // open from the header check to the next open command
@@ -45,6 +51,7 @@ struct DbxState {
     // announced count.
     std::vector<DbxIndexRecord> Records{1};
     DbxReadWindow Window;
+    DbxValueSlots Slots;
 
     // Working lists of the list build (1-based, released when it ends).
     std::vector<std::string> ConversationSubject;

@@ -12,37 +12,47 @@ DbxIndexRecord& Record(State& s, std::int32_t i) {
     return s.dbx.Records[static_cast<std::size_t>(i)];
 }
 
+// Each indirect value runs to the byte before the next indirect value's
+// start; the last one to the end of the data area.
+const DbxValueSlots& Slots(State& s, std::int32_t i, const DbxIndexRecord& r) {
+    DbxValueSlots& v = s.dbx.Slots;
+    if (v.record == i && v.table == r.AttributeTable.data()) return v;
+    const std::int64_t size = static_cast<std::int64_t>(r.DataArea.size());
+    for (int d = 0; d < kIndirectLimit; ++d) {
+        v.start[d] = 0;
+        v.end[d] = size;
+    }
+    v.end[0] = 0;
+    int previous = 0;
+    for (int k = 0; k < r.AttributeCount; ++k) {
+        const char* e = r.AttributeTable.data() + 4 * k;
+        const int d = static_cast<unsigned char>(e[0]);
+        if (d >= kIndirectLimit) continue;
+        v.start[d] = Hexa6(std::string_view(e + 1, 3));
+        if (d >= 2 && previous >= 1) v.end[previous] = v.start[d] - 1;
+        previous = d;
+    }
+    v.record = i;
+    v.table = r.AttributeTable.data();
+    return v;
+}
+
 }  // namespace
 
 void ReadIndexRecord(State& s, std::int32_t i) {
     DbxIndexRecord& r = Record(s, i);
     const std::int64_t at = r.RecordOffset;
     if (at <= 0) return;
-    if (Hexa8(DbxRead(s, at, 4)) != static_cast<std::uint32_t>(at)) return;
-    const std::int64_t length = CountValue(s, DbxRead(s, at + 0x04, 4));
-    const int n = static_cast<unsigned char>(DbxRead(s, at + 0x0A, 1)[0]);
+    if (Hexa8(DbxReadView(s, at, 4)) != static_cast<std::uint32_t>(at)) return;
+    const std::int64_t length = CountValue(s, DbxReadView(s, at + 0x04, 4));
+    const int n = static_cast<unsigned char>(DbxReadView(s, at + 0x0A, 1)[0]);
     if (length < 4 * n) throw Fault(faults::kBadCall);
     r.AttributeCount = n;
-    r.AttributeTable = DbxRead(s, at + 0x0C, static_cast<std::size_t>(4 * n));
+    r.AttributeTable.assign(DbxReadView(s, at + 0x0C, static_cast<std::size_t>(4 * n)));
     r.DataArea = DbxRead(s, at + 0x0C + 4 * n, static_cast<std::size_t>(length - 4 * n));
 
-    // Each indirect value runs to the byte before the next indirect value's
-    // start; the last one to the end of the data area.
-    const std::int64_t size = static_cast<std::int64_t>(r.DataArea.size());
-    r.ValueStart.assign(kIndirectLimit, 0);
-    r.ValueEnd.assign(kIndirectLimit, size);
-    r.ValueEnd[0] = 0;
-    int previous = 0;
-    for (int k = 0; k < n; ++k) {
-        const char* e = r.AttributeTable.data() + 4 * k;
-        const int d = static_cast<unsigned char>(e[0]);
-        if (d >= kIndirectLimit) continue;
-        r.ValueStart[static_cast<std::size_t>(d)] = Hexa6(std::string_view(e + 1, 3));
-        if (d >= 2 && previous >= 1)
-            r.ValueEnd[static_cast<std::size_t>(previous)] = r.ValueStart[static_cast<std::size_t>(d)] - 1;
-        previous = d;
-    }
     r.Read = true;
+    s.dbx.Slots.record = -1;
 }
 
 std::string ParamDCarValue(State& s, std::int32_t i, std::int32_t j) {
@@ -54,7 +64,7 @@ std::string ParamDCarValue(State& s, std::int32_t i, std::int32_t j) {
 std::string ParamICarValue(State& s, std::int32_t i, std::int32_t d, std::int64_t length) {
     DbxIndexRecord& r = Record(s, i);
     if (!r.Read || d < 0 || d >= kIndirectLimit || length <= 0) return {};
-    const std::int64_t start = r.ValueStart[static_cast<std::size_t>(d)];
+    const std::int64_t start = Slots(s, i, r).start[d];
     if (start >= static_cast<std::int64_t>(r.DataArea.size())) return {};
     return r.DataArea.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
 }
@@ -62,7 +72,8 @@ std::string ParamICarValue(State& s, std::int32_t i, std::int32_t d, std::int64_
 std::int64_t Greater(State& s, std::int32_t i, std::int32_t d) {
     DbxIndexRecord& r = Record(s, i);
     if (!r.Read || d < 0 || d >= kIndirectLimit) return 1;
-    const std::int64_t g = r.ValueEnd[static_cast<std::size_t>(d)] - r.ValueStart[static_cast<std::size_t>(d)] + 1;
+    const DbxValueSlots& v = Slots(s, i, r);
+    const std::int64_t g = v.end[d] - v.start[d] + 1;
     return g < 1 ? 1 : g;
 }
 

@@ -64,15 +64,12 @@ void TakeRecordValues(State& s, std::int32_t i) {
     r.TextOffset = FindTextOffset(s, i);
     r.AttributeTable = std::string();
     r.DataArea = std::string();
-    r.ValueStart = {};
-    r.ValueEnd = {};
     r.Read = false;
 }
 
 template <class T>
 void Shrink(std::vector<T>& v, std::size_t size) {
     v.resize(size);
-    v.shrink_to_fit();
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ std::int32_t ReadTreeHeader(State& s, std::int32_t node, int& entryCount) {
         throw ProgramEnding{};
     }
     try {
-        std::string head = DbxRead(s, node, 0x12);
+        std::string_view head = DbxReadView(s, node, 0x12);
         entryCount = static_cast<unsigned char>(head[0x11]);
         return CountValue(s, std::string_view(head).substr(0x08, 4));
     } catch (const Fault& e) {
@@ -95,8 +95,8 @@ void ReadMsgHeader(State& s, std::int32_t node) {
             }
             const std::int64_t at = static_cast<std::int64_t>(f.node) + kEntriesOffset + kEntrySize * f.next;
             ++f.next;
-            std::int32_t record = CountValue(s, DbxRead(s, at, 4));
-            std::int32_t child = CountValue(s, DbxRead(s, at + 4, 4));
+            std::int32_t record = CountValue(s, DbxReadView(s, at, 4));
+            std::int32_t child = CountValue(s, DbxReadView(s, at + 4, 4));
             if (record > 0) {
                 ++d.CollectedCount;
                 DbxIndexRecord r;

@@ -39,7 +39,7 @@ std::string ParisTime(long long filetime) {
     std::time_t t = static_cast<std::time_t>(filetime / 10000000 - 11644473600LL);
     std::tm tm{};
     localtime_r(&t, &tm);
-    char buf[32];
+    char buf[64];
     std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900,
                   tm.tm_hour, tm.tm_min, tm.tm_sec);
     return buf;
