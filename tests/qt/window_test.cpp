@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,12 +51,19 @@ public:
     using MainWindow::MainWindow;
     std::deque<std::optional<std::string>> files;
     std::vector<std::string> boxes;
+    std::function<void()> beforeAnswer;  // runs as the file dialog closes
+    int doEvents = 0;
+    void DoEvents() override {
+        ++doEvents;
+        MainWindow::DoEvents();
+    }
     pelicard::MsgResult MessageBox(const std::string& text, const std::string&, pelicard::MsgIcon,
                                    pelicard::MsgButtons) override {
         boxes.push_back(text);
         return pelicard::MsgResult::Ok;
     }
     bool OpenFile(const std::string&, const std::string&, const std::string&, std::string& chosen) override {
+        if (beforeAnswer) beforeAnswer();
         if (files.empty() || !files.front()) {
             if (!files.empty()) files.pop_front();
             return false;
@@ -280,6 +288,24 @@ TEST_F(QtWindow, CannotBeMadeSmallerThanTheSmallestWindow) {
     QApplication::processEvents();
     EXPECT_EQ(Control("fraPrinting")->x(), w->ToPixelsX(start->left + w->ToTwipsX(150)));
     EXPECT_GT(Control("txtBody")->height(), w->ToPixelsY(pelicard::FindStartPlace("txtBody")->height));
+}
+
+TEST_F(QtWindow, ClosingDuringAListBuildWaitsForTheBuildToEnd) {
+    int unloads = 0;
+    int countAtUnload = -1;
+    w->onUnload = [&](State& st) {
+        ++unloads;
+        countAtUnload = st.list.Count;
+    };
+    // The close box is pressed while the file dialog closes: the close
+    // arrives at the build's first let-run.
+    w->beforeAnswer = [&] { QMetaObject::invokeMethod(w.get(), "close", Qt::QueuedConnection); };
+    w->files.push_back(std::string(PELICARD_SAMPLES) + "/dbx/Bo\xC3\xAEte de r\xC3\xA9" "ception.dbx");
+    Control<QAbstractButton>("cmdOpen(0)")->click();
+    ASSERT_GT(w->doEvents, 0);
+    EXPECT_EQ(unloads, 1);
+    EXPECT_EQ(countAtUnload, 57);
+    EXPECT_FALSE(w->isVisible());
 }
 
 }  // namespace

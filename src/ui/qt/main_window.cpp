@@ -379,7 +379,8 @@ QObject* MainWindow::Find(std::string_view control) const {
 }
 
 void MainWindow::Run(const char* procedure, const std::function<void()>& handler) {
-    if (unloaded_) return;
+    if (unloaded_ || closePending_) return;
+    ++running_;
     try {
         try {
             handler();
@@ -391,6 +392,13 @@ void MainWindow::Run(const char* procedure, const std::function<void()>& handler
             EndOnFault(s_, procedure, Fault(e.what()));
         }
     } catch (const ProgramEnding&) {
+        closePending_ = true;
+    }
+    --running_;
+    // A close asked for while a command ran (the close box during a list
+    // build, or the end of the program) waits for the outermost command.
+    if (running_ == 0 && closePending_) {
+        closePending_ = false;
         close();
     }
 }
@@ -642,6 +650,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!unloaded_ && running_ > 0) {
+        // The shutdown releases the tables that the running command uses.
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
     if (!unloaded_) {
         unloaded_ = true;
         try {

@@ -129,6 +129,8 @@ private:
     QWidget* helpWindow_ = nullptr;
     bool hourglass_ = false;
     bool unloaded_ = false;
+    int running_ = 0;            // commands running, nested by DoEvents
+    bool closePending_ = false;  // close asked while a command ran
 };
 
 }  // namespace pelicard::qt
