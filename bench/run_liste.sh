@@ -2,7 +2,9 @@
 # Times `pelicard-extract liste` on a generated store of 100 000 messages
 # against `cat FILE >/dev/null` and `undbx FILE DIR`, in the same run.
 #   bench/run_liste.sh [BUILD_DIR] [MESSAGES]
-# Files go under /tmp and are deleted afterwards.
+# Prints wall-clock and CPU (user + system) seconds of each and their ratios;
+# on a shared machine the CPU figures are the steadier ones. Files go under
+# /tmp and are deleted afterwards.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${1:-$ROOT/build-bench}
@@ -14,23 +16,27 @@ trap 'rm -rf "$WORK"' EXIT
 "$BUILD/bench/dbx_gen" "$WORK/bench.dbx" "$COUNT"
 ls -l "$WORK/bench.dbx" | awk '{printf "file: %.0f MB\n", $5 / 1e6}'
 
-now() { date +%s.%N; }
-span() { echo "$2 - $1" | bc; }
+# measure NAME COMMAND...: wall and CPU seconds into $WORK/NAME.time
+measure() {
+    name=$1
+    shift
+    /usr/bin/time -f "%e %U %S" -o "$WORK/$name.time" "$@"
+}
 
 cat "$WORK/bench.dbx" >/dev/null  # warm the page cache
-t0=$(now); cat "$WORK/bench.dbx" >/dev/null; t1=$(now)
-CAT=$(span "$t0" "$t1")
-t0=$(now); "$BUILD/pelicard-extract" liste "$WORK/bench.dbx" >"$WORK/liste.txt" 2>"$WORK/liste.err"; t1=$(now)
-LISTE=$(span "$t0" "$t1")
-ROWS=$(wc -l <"$WORK/liste.txt")
+measure cat sh -c "cat '$WORK/bench.dbx' >/dev/null"
+measure liste sh -c "'$BUILD/pelicard-extract' liste '$WORK/bench.dbx' >'$WORK/liste.txt' 2>'$WORK/liste.err'"
 mkdir "$WORK/undbx"
-t0=$(now); undbx "$WORK/bench.dbx" "$WORK/undbx" >/dev/null 2>&1 || true; t1=$(now)
-UNDBX=$(span "$t0" "$t1")
-EML=$(ls "$WORK/undbx" | wc -l)
+measure undbx sh -c "undbx '$WORK/bench.dbx' '$WORK/undbx' >/dev/null 2>&1"
 
-echo "liste: $(cat "$WORK/liste.err")"
-printf 'cat      %8.3f s\n' "$CAT"
-printf 'liste    %8.3f s  (%s rows)\n' "$LISTE" "$ROWS"
-printf 'undbx    %8.3f s  (%s files)\n' "$UNDBX" "$EML"
-printf 'liste/cat   %8.1f\n' "$(echo "$LISTE / $CAT" | bc -l)"
-printf 'liste/undbx %8.3f\n' "$(echo "$LISTE / $UNDBX" | bc -l)"
+echo "liste: $(cat "$WORK/liste.err"), $(wc -l <"$WORK/liste.txt") rows"
+echo "undbx: $(find "$WORK/undbx" -type f | wc -l) files"
+for n in cat liste undbx; do
+    awk -v n="$n" '{printf "%-6s wall %8.3f s   cpu %8.3f s\n", n, $1, $2 + $3}' "$WORK/$n.time"
+done
+awk 'FNR == 1 { w[FILENAME] = $1; c[FILENAME] = $2 + $3 }
+     END {
+        l = ARGV[1]; k = ARGV[2]; u = ARGV[3]
+        printf "liste/cat    wall %8.2f   cpu %8.2f\n", w[l] / w[k], c[l] / (c[k] > 0 ? c[k] : 0.001)
+        printf "liste/undbx  wall %8.3f   cpu %8.3f\n", w[l] / w[u], c[l] / c[u]
+     }' "$WORK/liste.time" "$WORK/cat.time" "$WORK/undbx.time"

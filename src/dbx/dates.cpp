@@ -47,6 +47,16 @@ std::string Pad(std::int64_t v, int width) {
     return t;
 }
 
+// "dd/mm/yyyy", then " hh:nn:ss" when withTime.
+std::string DateTimeText(const CivilTime& c, bool withTime) {
+    std::string out;
+    out.reserve(20);
+    out.append(Pad(c.day, 2)).append(1, '/').append(Pad(c.month, 2)).append(1, '/').append(Pad(c.year, 4));
+    if (withTime)
+        out.append(1, ' ').append(Pad(c.hour, 2)).append(1, ':').append(Pad(c.minute, 2)).append(1, ':').append(Pad(c.second, 2));
+    return out;
+}
+
 std::int64_t ToSeconds(const CivilTime& t) {
     return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
 }
@@ -121,10 +131,7 @@ bool ParseDateText(std::string_view t, CivilTime& out) {
 }
 
 std::string GeneralDateText(const CivilTime& t) {
-    std::string out = Pad(t.day, 2) + "/" + Pad(t.month, 2) + "/" + Pad(t.year, 4);
-    if (t.hour != 0 || t.minute != 0 || t.second != 0)
-        out += " " + Pad(t.hour, 2) + ":" + Pad(t.minute, 2) + ":" + Pad(t.second, 2);
-    return out;
+    return DateTimeText(t, t.hour != 0 || t.minute != 0 || t.second != 0);
 }
 
 std::string LongDateFrench(const CivilTime& t) {
@@ -133,8 +140,10 @@ std::string LongDateFrench(const CivilTime& t) {
                                           "juillet", "ao\xFBt",    "septembre", "octobre", "novembre", "d\xE9" "cembre"};
     const std::int64_t days = DaysFromCivil(t.year, t.month, t.day);
     const int weekday = static_cast<int>(((days % 7) + 11) % 7);  // 1970-01-01 was a Thursday
-    return std::string(kDays[weekday]) + " " + std::to_string(t.day) + " " + kMonths[t.month - 1] + " " +
-           Pad(t.year, 4) + " " + Pad(t.hour, 2) + ":" + Pad(t.minute, 2);
+    std::string out(kDays[weekday]);
+    out.append(1, ' ').append(std::to_string(t.day)).append(1, ' ').append(kMonths[t.month - 1]);
+    out.append(1, ' ').append(Pad(t.year, 4)).append(1, ' ').append(Pad(t.hour, 2)).append(1, ':').append(Pad(t.minute, 2));
+    return out;
 }
 
 std::string LongDateText(const std::string& dateText) {
@@ -158,8 +167,7 @@ std::string DateString(State& s, std::string_view v) {
                                        : filetime >= static_cast<std::uint64_t>(-shift);
         if (valid) c = FromSeconds(utc + offset);
     }
-    return Pad(c.day, 2) + "/" + Pad(c.month, 2) + "/" + Pad(c.year, 4) + " " + Pad(c.hour, 2) + ":" +
-           Pad(c.minute, 2) + ":" + Pad(c.second, 2);
+    return DateTimeText(c, true);
 }
 
 std::string DateSort(State& s, const std::string& t) {

@@ -130,15 +130,18 @@ std::uint32_t DbxBuilder::AddRecord(const std::vector<DbxAttr>& attrs) {
     return Append(rec);
 }
 
-std::uint32_t DbxBuilder::AddNode(const std::vector<DbxNodeEntry>& entries, std::uint32_t childAt08) {
+std::uint32_t DbxBuilder::AddNode(const std::vector<DbxNodeEntry>& entries, std::uint32_t childAt08,
+                                  std::uint32_t childValues) {
     const std::uint32_t at = size_;
     std::string node(std::max<std::size_t>(kDbxNodeSize, 0x18 + 12 * entries.size()), '\0');
     node.replace(0, 4, Le32(at));
     node.replace(8, 4, Le32(childAt08));
     node[0x11] = static_cast<char>(entries.size());
+    node.replace(0x14, 4, Le32(childValues));
     for (std::size_t k = 0; k < entries.size(); ++k) {
         node.replace(0x18 + 12 * k, 4, Le32(entries[k].record));
         node.replace(0x1C + 12 * k, 4, Le32(entries[k].child));
+        node.replace(0x20 + 12 * k, 4, Le32(entries[k].childValues));
     }
     return Append(node);
 }
@@ -180,10 +183,11 @@ std::uint32_t DbxBuilder::AddTreeLevel(const std::vector<std::uint32_t>& records
     for (std::size_t k = 0; k < e; ++k) {
         entries[k].record = records[p++];
         if (chunk[k] > 0) entries[k].child = AddTreeLevel(records, p, p + chunk[k], fanout);
+        entries[k].childValues = static_cast<std::uint32_t>(chunk[k]);
         p += chunk[k];
     }
     const std::uint32_t child08 = chunk[e] > 0 ? AddTreeLevel(records, p, p + chunk[e], fanout) : 0;
-    return AddNode(entries, child08);
+    return AddNode(entries, child08, static_cast<std::uint32_t>(chunk[e]));
 }
 
 std::uint32_t DbxBuilder::AddTree(const std::vector<std::uint32_t>& records, int fanout) {

@@ -37,6 +37,7 @@ struct DbxAttr {
 struct DbxNodeEntry {
     std::uint32_t record = 0;
     std::uint32_t child = 0;
+    std::uint32_t childValues = 0;  // records in the child's subtree (stored at +8)
 };
 
 // A message as the client stores it; unset fields get no attribute.
@@ -70,8 +71,10 @@ public:
     std::pair<std::uint32_t, std::uint32_t> AddTextsInterleaved(const std::string& a, const std::string& b);
     // An index record: marker, L, attribute count, table, data area.
     std::uint32_t AddRecord(const std::vector<DbxAttr>& attrs);
-    // A tree node holding the entries, with childAt08 as its own child.
-    std::uint32_t AddNode(const std::vector<DbxNodeEntry>& entries, std::uint32_t childAt08 = 0);
+    // A tree node holding the entries, with childAt08 as its own child
+    // (childValues: the records below it, stored at 0x14).
+    std::uint32_t AddNode(const std::vector<DbxNodeEntry>& entries, std::uint32_t childAt08 = 0,
+                          std::uint32_t childValues = 0);
     // The text (if any) and the record of a message; returns the record offset.
     std::uint32_t AddMessage(const DbxMessage& m);
     // A tree over the records in that walk order: nodes of up to `fanout`
