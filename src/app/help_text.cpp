@@ -48,7 +48,9 @@ choisi, ou dans le dossier des messages d'Outlook Express quand il est connu.</p
 <h2 id="liste">La liste des messages</h2>
 <p>La liste pr&eacute;sente l'objet, l'&eacute;metteur et la date de chaque message, dans un ordre
 qui r&eacute;unit les messages d'une m&ecirc;me discussion. Un clic sur un en-t&ecirc;te de colonne
-trie la liste selon cette colonne&nbsp;; un nouveau clic inverse l'ordre.</p>
+trie la liste selon cette colonne (la colonne Date dans l'ordre chronologique)&nbsp;;
+chaque clic inverse le sens du tri, le premier triant en ordre d&eacute;croissant, et
+annule la s&eacute;lection.</p>
 <p>Cliquez sur un message pour l'afficher. Les touches Maj et Ctrl permettent d'en
 s&eacute;lectionner plusieurs&nbsp;; <b>&Eacute;ditions &gt; S&eacute;lection de tous les messages</b>
 (Ctrl+A) les s&eacute;lectionne tous. Le nombre de messages s&eacute;lectionn&eacute;s s'affiche dans la

@@ -151,7 +151,8 @@ std::uint8_t NumberField(IniReader& r) {
 
 std::string QuotedIfNeeded(const std::string& p) {
     bool quote = p.find_first_of(",\r\n") != std::string::npos ||
-                 (!p.empty() && (p.front() == ' ' || p.front() == '"'));
+                 (!p.empty() && (p.front() == ' ' || p.front() == '"')) ||
+                 p.compare(0, 3, "\xEF\xBB\xBF") == 0;  // not to be taken for a byte-order mark
     return quote ? "\"" + p + "\"" : p;
 }
 

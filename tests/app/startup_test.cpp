@@ -211,7 +211,8 @@ TEST(IniText, ValuesEndAtCommasAndLineEndsAndSkipLeadingSpaces) {
 TEST(IniText, EveryPathSurvivesWritingAndReadingBack) {
     for (const std::string& p : {std::string("/home/u/Documents Pelicard"), std::string("/a,b/c"),
                                  std::string("  /lead"), std::string("\"/quoted\""), std::string("/x\"y,z"),
-                                 std::string("/caf\xC3\xA9/\xE2\x82\xAC"), std::string()}) {
+                                 std::string("/caf\xC3\xA9/\xE2\x82\xAC"), std::string("\xEF\xBB\xBF/bom"),
+                                 std::string()}) {
         SCOPED_TRACE(p);
         Settings in{p, p + "/sous", 0, 1, 1}, out;
         EXPECT_TRUE(ParseIni(FormatIni(in), out));
