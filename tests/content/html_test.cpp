@@ -44,6 +44,7 @@ const Case kCases[] = {
     {"Controls", "<b>a\tb\r\nc\x01" "d</b>", "a bcd"},
     {"Spaces", "<b>a    b</b> <i>c</i>", "a bc"},
     // Paragraphs not closed before the next one opens.
+    {"ClosedParagraphs", "<p>a</p><p>b</p>", "a\r\n\r\nb"},
     {"UnclosedParagraph", "<p>un<p>deux</p>", "un\r\n\r\ndeux"},
     {"ParagraphSearchSkipsAhead", "<p>a<p>b<p>c</p>", "a\r\n\r\nbc"},
     {"ParagraphLongTagSkipsFurther", "<p class=x>a<p class=y>b<p>c</p>", "a\r\n\r\nbc"},
