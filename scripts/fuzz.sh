@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for a bounded time.
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
-# Seeds: the sample stores and the kept regression inputs; inputs that ever
-# found a fault live in fuzz/regressions/<target>/ and are replayed first.
+# Seeds: the sample stores, the small inputs of fuzz/seeds/<target>/ (made by
+# fuzz/make_seeds.cpp from the tests' fixture builders) and the kept
+# regression inputs; inputs that ever found a fault live in
+# fuzz/regressions/<target>/ and are replayed first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 secs=${1:-30}
@@ -14,12 +16,17 @@ targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for f in fuzz/fuzz_*.cpp; do targets+=("$(basename "$f" .cpp)"); done
 fi
-cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
+cmake --build build-fuzz -j"${PELICARD_JOBS:-$(nproc)}" --target "${targets[@]}"
 for t in "${targets[@]}"; do
   work=build-fuzz/corpus/$t
   mkdir -p "$work"
   seeds=()
   [ -d "fuzz/regressions/$t" ] && seeds+=("fuzz/regressions/$t")
+  [ -d "fuzz/seeds/$t" ] && seeds+=("fuzz/seeds/$t")
+  # Whole stores run at a few inputs a second; their first 64 KB (header,
+  # tree and the first records) are where a store's structure lies.
+  maxlen=1048576
+  [ "$t" = fuzz_dbx ] && maxlen=65536
   case $t in
     fuzz_dbx) cp -n "$samples"/dbx/*.dbx "$work"/ 2>/dev/null || true ;;
     fuzz_wm_file|fuzz_decode|fuzz_html|fuzz_base64) cp -n "$samples"/wm/Archives/*.eml "$work"/ 2>/dev/null || true ;;
@@ -30,7 +37,7 @@ for t in "${targets[@]}"; do
   log=build-fuzz/$t.log
   status=0
   build-fuzz/fuzz/"$t" "$work" "${seeds[@]}" "${dict[@]}" -max_total_time="$secs" -timeout=10 \
-    -rss_limit_mb=2048 -max_len=1048576 -print_final_stats=1 -artifact_prefix=build-fuzz/"$t"- \
+    -rss_limit_mb=2048 -max_len="$maxlen" -print_final_stats=1 -artifact_prefix=build-fuzz/"$t"- \
     >"$log" 2>&1 || status=$?
   grep -E 'cov:|stat::number_of_executed_units|stat::peak_rss_mb' "$log" | tail -3 || true
   if [ $status -ne 0 ]; then
