@@ -53,6 +53,22 @@ std::size_t FindImpl(std::string_view hay, std::string_view needle, std::size_t 
     if (needle.empty()) return from;
     if (needle.size() > hay.size() - from) return npos;
     auto first = hay.begin() + static_cast<std::ptrdiff_t>(from);
+    if constexpr (NoCase) {
+        // A scan over the folding table: cheaper than building a searcher
+        // (with its hash table) for each of the many short searches.
+        const auto& fold = T().fold;
+        const auto* h = reinterpret_cast<const unsigned char*>(hay.data());
+        const auto* nd = reinterpret_cast<const unsigned char*>(needle.data());
+        const unsigned char head = fold[nd[0]];
+        const std::size_t n = needle.size();
+        for (std::size_t i = from, last = hay.size() - n; i <= last; ++i) {
+            if (fold[h[i]] != head) continue;
+            std::size_t k = 1;
+            while (k < n && fold[h[i + k]] == fold[nd[k]]) ++k;
+            if (k == n) return i;
+        }
+        return npos;
+    }
     if (needle.size() < 4) {
         // Short needles: a plain scan beats building a searcher.
         const char* h = hay.data();
