@@ -244,3 +244,46 @@ TEST_F(RecordTest, LengthShorterThanTheTableFails) {
 
 }  // namespace
 }  // namespace pelicard::testing
+
+namespace pelicard::testing {
+namespace {
+
+// Damaged files end in a list, a refusal or the fatal path, never in a
+// crash, a hang or an escaped exception.
+TEST_F(DbxTest, DamagedFilesAreHandled) {
+    std::vector<DbxMessage> messages;
+    for (int k = 0; k < 40; ++k)
+        messages.push_back(Msg("Sujet " + std::to_string(k % 7), "<m" + std::to_string(k) + ">",
+                               k % 3 ? "<m" + std::to_string(k / 2) + ">" : "", "Conv " + std::to_string(k % 5)));
+    const std::string good = BuildDbx(messages, 4);
+    std::uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    for (int round = 0; round < 150; ++round) {
+        std::string bytes = good;
+        const int flips = 1 + static_cast<int>(next() % 8);
+        for (int f = 0; f < flips; ++f) {
+            // Aim at the structures (after the header), now and then at the header fields.
+            const std::size_t at = next() % 10 == 0 ? 0xC4 + next() % 0x24 : 0x24BC + next() % (bytes.size() - 0x24BC);
+            bytes[at] = static_cast<char>(next());
+        }
+        State fresh;
+        fresh.window = &window;
+        fresh.timeZone = &zone;
+        window.boxes.clear();
+        try {
+            TempFile f(bytes);
+            fresh.dbx.ChosenPath = f.path;
+            const std::int32_t root = ReadFileHeader(fresh);
+            if (root != 0) {
+                StartTreeWalk(fresh, root);
+                CompleteListOE(fresh);
+                EXPECT_LE(fresh.list.Count, fresh.dbx.AnnouncedCount);
+            }
+        } catch (const ProgramEnding&) {
+        }
+        CloseByteFile(fresh.dbx.File);
+    }
+}
+
+}  // namespace
+}  // namespace pelicard::testing
