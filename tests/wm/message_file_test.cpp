@@ -208,3 +208,29 @@ TEST_F(WmMessageFile, FirstWebAddressIsKeptAsWrittenWithTheSpacesBeforeIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// With the content decoders: encoded words, the IsUtf8 carried from the
+// message before, base64 and attachments.
+TEST_F(WmMessageFile, DecodedFieldsAndBodies) {
+    WmMessageEntry e = Read("Subject: =?iso-8859-1?Q?Caf=E9_cr=E8me?=\r\n\r\nx");
+    EXPECT_EQ(e.Subject, "Caf\xE9 cr\xE8me");
+
+    const std::string francois = "From: =?UTF-8?Q?Fran=C3=A7ois?=\r\n\r\nx";
+    s.texts.IsUtf8 = false;
+    EXPECT_EQ(Read(francois).Sender, "Fran\xC3\xA7ois");
+    // A UTF-8 message sets the flag; the next one's header is decoded with it.
+    Read("Content-Type: text/plain; charset=utf-8\r\n\r\nx");
+    EXPECT_TRUE(s.texts.IsUtf8);
+    EXPECT_EQ(Read(francois).Sender, "Fran\xE7ois");
+
+    e = Read("Content-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\nQm9uam91cg==\r\n");
+    EXPECT_EQ(e.Body, "Bonjour");
+
+    e = Read("Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n"
+             "Voir la pi\xE8" "ce jointe\r\n--b\r\nContent-Type: application/pdf\r\n\r\nJVBERi0=\r\n--b--\r\n");
+    EXPECT_EQ(e.Body, "Voir la pi\xE8" "ce jointe");
+}
+
+}  // namespace
