@@ -11,12 +11,26 @@ namespace pelicard::cli {
 
 namespace {
 
-// A field of a tab-separated line: tabs and line breaks become spaces.
-std::string Field(const std::string& cp1252) {
-    std::string t = Cp1252ToUtf8(cp1252);
-    for (char& c : t)
-        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
-    return t;
+// UTF-8 form of every Windows-1252 byte, worked out once.
+struct Utf8Table {
+    std::string bytes[256];
+    Utf8Table() {
+        for (int c = 0; c < 256; ++c) bytes[c] = Cp1252ToUtf8(std::string(1, static_cast<char>(c)));
+    }
+};
+
+// Appends a field of a tab-separated line: tabs and line breaks become spaces.
+void AppendField(std::string& out, const std::string& cp1252) {
+    static const Utf8Table table;
+    for (char c : cp1252) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\t' || c == '\r' || c == '\n')
+            out += ' ';
+        else if (u < 0x80)
+            out += c;
+        else
+            out += table.bytes[u];
+    }
 }
 
 std::string JsonString(const std::string& cp1252) {
@@ -102,7 +116,7 @@ int CmdListe(const std::vector<std::string>& args) {
             out += std::to_string(i);
             for (const std::string* f : {&r.subject, &r.sender, &r.date, &r.dateKey, &r.threadKey}) {
                 out += '\t';
-                out += Field(*f);
+                AppendField(out, *f);
             }
             out += '\n';
         }

@@ -39,9 +39,12 @@ void SeedConversations(State& s) {
             subject += number;
         }
         std::string& chain = d.ReferenceChain[k];
-        chain.insert(0, "<" + subject + ">");
+        std::string seeded;
+        seeded.reserve(subject.size() + 2 + chain.size());
+        seeded.append(1, '<').append(subject).append(1, '>').append(chain);
+        chain = std::move(seeded);
         const std::size_t last = chain.rfind("><");
-        d.ParentKey[k] = last == std::string::npos ? chain : chain.substr(last + 1);
+        d.ParentKey[k].assign(last == std::string::npos ? std::string_view(chain) : std::string_view(chain).substr(last + 1));
         AdvanceProgress(s, i);
     }
     s.window->SetPanelText(4, "3");

@@ -9,7 +9,10 @@
 namespace pelicard {
 
 namespace {
-constexpr std::size_t kWindowSize = 8192;
+// Index records run to a few hundred bytes and tree nodes to 0x27C: one
+// small read serves a record or a node with its neighbours, without copying
+// the message texts that usually lie between records.
+constexpr std::size_t kWindowSize = 2048;
 }
 
 std::string Hexa(std::string_view bytes) {

@@ -52,6 +52,9 @@ struct DbxState {
     std::vector<DbxIndexRecord> Records{1};
     DbxReadWindow Window;
     DbxValueSlots Slots;
+    // Buffers of records already taken, reused by the next record read.
+    std::string SpareTable;
+    std::string SpareData;
 
     // Working lists of the list build (1-based, released when it ends).
     std::vector<std::string> ConversationSubject;

@@ -48,8 +48,14 @@ void ReadIndexRecord(State& s, std::int32_t i) {
     const int n = static_cast<unsigned char>(DbxReadView(s, at + 0x0A, 1)[0]);
     if (length < 4 * n) throw Fault(faults::kBadCall);
     r.AttributeCount = n;
+    if (r.AttributeTable.empty()) r.AttributeTable.swap(s.dbx.SpareTable);
+    if (r.DataArea.empty()) r.DataArea.swap(s.dbx.SpareData);
     r.AttributeTable.assign(DbxReadView(s, at + 0x0C, static_cast<std::size_t>(4 * n)));
-    r.DataArea = DbxRead(s, at + 0x0C + 4 * n, static_cast<std::size_t>(length - 4 * n));
+    const auto dataSize = static_cast<std::size_t>(length - 4 * n);
+    if (dataSize <= 65536)
+        r.DataArea.assign(DbxReadView(s, at + 0x0C + 4 * n, dataSize));
+    else
+        r.DataArea = DbxRead(s, at + 0x0C + 4 * n, dataSize);
 
     r.Read = true;
     s.dbx.Slots.record = -1;

@@ -62,8 +62,10 @@ void TakeRecordValues(State& s, std::int32_t i) {
         }
     }
     r.TextOffset = FindTextOffset(s, i);
-    r.AttributeTable = std::string();
-    r.DataArea = std::string();
+    r.AttributeTable.clear();
+    r.DataArea.clear();
+    r.AttributeTable.swap(s.dbx.SpareTable);
+    r.DataArea.swap(s.dbx.SpareData);
     r.Read = false;
 }
 
