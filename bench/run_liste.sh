@@ -10,7 +10,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${1:-$ROOT/build-bench}
 COUNT=${2:-100000}
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DPELICARD_BENCH=ON >/dev/null
-cmake --build "$BUILD" -j1 --target dbx_gen pelicard-extract >/dev/null
+cmake --build "$BUILD" -j1 --target dbx_gen pelicard-extract >/dev/null 2>&1
 WORK=$(mktemp -d /tmp/pelicard-bench.XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
 "$BUILD/bench/dbx_gen" "$WORK/bench.dbx" "$COUNT"
