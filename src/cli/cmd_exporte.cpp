@@ -187,7 +187,8 @@ int Run(Session& session, const Options& o) {
             BatchDriver(s);
             s.printer->Finish();
             s.printer = previous;
-            if (!s.Quitting) std::cout << o.pdfPath << '\n';
+            std::error_code pdfError;
+            if (!s.Quitting && std::filesystem::exists(o.pdfPath, pdfError)) std::cout << o.pdfPath << '\n';
             break;
 #else
             return Refuse("l'impression en PDF n'est pas disponible dans cette version");

@@ -1,5 +1,6 @@
-// A printer for the tests: every character is `charWidth` units wide, the
-// page `pageWidth` units; remembers the lines of each page of each job.
+// A printer for the tests: every character is `charWidth` units wide; the
+// lines printed go into `lines`, with "<page>" for each new page and
+// "<end>" for each end of document; `jobs` holds the lines of each ended job.
 #pragma once
 #include <string>
 #include <vector>
@@ -10,37 +11,29 @@ namespace pelicard::testing {
 
 class FakePrinter : public PrinterPort {
 public:
-    struct Page {
-        int number = 1;
-        std::vector<std::string> lines;
-    };
-    struct Job {
-        std::vector<Page> pages;
-    };
-
     double charWidth = 1;
     double pageWidth = 100;
-    std::vector<Job> jobs;       // ended and open jobs, in order
-    bool jobOpen = false;
-    int finished = 0;            // calls of Finish
-    std::string fontName;
-    double fontPoints = 0;
-    int widthCalls = 0;
+    int page = 1;
+    std::vector<std::string> lines;
+    std::vector<std::vector<std::string>> jobs;
 
-    void SetFont(const std::string& name, double points) override;
-    void PrintLine(const std::string& text) override;
-    void NewPage() override;
-    void EndDoc() override;
-    void Finish() override;
-    double TextWidth(const std::string& text) override;
+    void PrintLine(const std::string& text) override { lines.push_back(text); }
+    void NewPage() override {
+        ++page;
+        lines.push_back("<page>");
+    }
+    void EndDoc() override {
+        page = 1;
+        lines.push_back("<end>");
+        jobs.emplace_back(lines.begin() + static_cast<std::ptrdiff_t>(jobStart_), lines.end());
+        jobStart_ = lines.size();
+    }
+    double TextWidth(const std::string& text) override { return charWidth * static_cast<double>(text.size()); }
     double PageWidth() override { return pageWidth; }
-    int PageNumber() override;
-
-    // All lines of job j, pages joined.
-    std::vector<std::string> Lines(std::size_t j) const;
+    int PageNumber() override { return page; }
 
 private:
-    Job& Current();
+    std::size_t jobStart_ = 0;
 };
 
 }  // namespace pelicard::testing
