@@ -184,9 +184,13 @@ void ReplaceReferences(std::string& t) {
     std::size_t copied = 0;
     while (amp != npos) {
         std::string_view with;
-        const std::size_t end = t.find(';', amp + 1);
+        // The ";" is looked for only as far as the longest name reaches, so
+        // a text full of "&" without ";" costs one look per "&".
+        const std::size_t reach = std::min(t.size() - amp - 1, kLongest + 1);
+        const void* semi = std::memchr(t.data() + amp + 1, ';', reach);
+        const std::size_t end = semi ? static_cast<std::size_t>(static_cast<const char*>(semi) - t.data()) : npos;
         std::size_t len = 0;
-        if (end != npos && end - amp - 1 <= kLongest) {
+        if (end != npos) {
             const std::string_view name(t.data() + amp + 1, end - amp - 1);
             for (const auto& c : caseless)
                 if (EqualsNoCase(name, c[0])) with = c[1];

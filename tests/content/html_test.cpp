@@ -83,6 +83,12 @@ TEST(HTMLProcessing, ManyParagraphsWithoutClosingTag) {
     EXPECT_EQ(HTMLProcessing(s, body), expected);
 }
 
+TEST(HTMLProcessing, ManyAmpersandsWithoutSemicolon) {
+    State s;
+    std::string body = "<b>" + std::string(400000, '&') + "</b>";
+    EXPECT_EQ(HTMLProcessing(s, body), std::string(400000, '&'));
+}
+
 TEST(HTMLProcessing, ManyStylesAndTags) {
     State s;
     std::string body, expected;
