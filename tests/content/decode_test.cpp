@@ -46,7 +46,7 @@ const Case kCases[] = {
     // Exact matching keeps the mis-decoded pairs apart.
     {"ExactPairs", "\xC3\x8A/\xC3\x9A", true, "\xCA/\xDA"},
     {"ExactPairsNotInSingle", "\xC3\x8A", false, "\xC3\x8A"},
-    {"Utf8Specials", "=EF=BB=BFl=E2=80=99a =E2=80=A2 \xC5\x93 \xE2\x82\xAC", true, "l\x92" "a \x95 \x9C \x80"},
+    {"Utf8Marks", "=EF=BB=BFl=E2=80=99a =E2=80=A2 \xC5\x93 \xE2\x82\xAC", true, "l\x92" "a \x95 \x9C \x80"},
     // "=B0" runs first, so "=C2=B0" never reaches the "=C2=" rows.
     {"C0C1C2", "=C0=A1=C1=80=C2=A0=C2=B0=C2=BB", true, "!\x40\xA0=C2\xB0=C2=BB"},
     {"Utf8Tail", "x=20=3D=5B=5D=E8=E9&#233;&#191;", true, "x =[]\xE8\xE9\xE9&#191;"},
