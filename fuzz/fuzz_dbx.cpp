@@ -28,13 +28,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pelicard::fuzz::RunQuietly([&](pelicard::State& s) {
         s.list.Mode = pelicard::StoreMode::OutlookExpress;
         s.dbx.ChosenPath = file.path;
+        // The store stays open until the next one is chosen; here the run
+        // ends with it, whichever way it ends.
+        struct Closer {
+            pelicard::ByteFile& f;
+            ~Closer() { pelicard::CloseByteFile(f); }
+        } closer{s.dbx.File};
         try {
             Road(s);
         } catch (const pelicard::Fault&) {
             // The window's handlers show a fault that escapes a command and
             // end the program: a clean report, not a finding.
         }
-        pelicard::CloseByteFile(s.dbx.File);
     });
     return 0;
 }

@@ -82,7 +82,11 @@ void ReadMsgHeader(State& s, std::int32_t node) {
         f.child = ReadTreeHeader(s, at, f.count);
         stack.push_back(f);
     };
-    auto full = [&] { return d.CollectedCount >= d.AnnouncedCount; };
+    // An index record takes at least 12 bytes (marker, length, count), so a
+    // file holds no more than size / 12 of them; overlapping nodes of a
+    // damaged file could otherwise name hundreds of times more.
+    const std::int64_t room = d.File.size / 12;
+    auto full = [&] { return d.CollectedCount >= d.AnnouncedCount || d.CollectedCount >= room; };
     try {
         enter(node);
         while (!stack.empty() && !full()) {
