@@ -73,6 +73,50 @@ std::string DecodeProtectingAddress(State& s, const std::string& body) {
     return out;
 }
 
+// A file whose first line ends with LF alone gets CR LF at every bare LF.
+bool NormalizeLineEndsWM(std::string& text) {
+    std::size_t lf = text.find('\n');
+    if (lf == npos || (lf > 0 && text[lf - 1] == '\r')) return false;
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out.push_back('\r');
+        out.push_back(text[i]);
+    }
+    text.swap(out);
+    return true;
+}
+
+// The closing tidy of a body: one space less before each line end, runs of
+// empty lines, leading and trailing line breaks.
+void TidyLinesWM(std::string& b) {
+    ReplaceExactInPlace(b, " \r\n", "\r\n");
+    if (FindExact(b, "\r\n\r\n\r\n") != npos) {
+        // Every run of three or more line breaks becomes two.
+        std::string out;
+        out.reserve(b.size());
+        for (std::size_t i = 0; i < b.size();) {
+            if (b[i] == '\r' && i + 1 < b.size() && b[i + 1] == '\n') {
+                std::size_t j = i, pairs = 0;
+                while (j + 1 < b.size() && b[j] == '\r' && b[j + 1] == '\n') {
+                    j += 2;
+                    ++pairs;
+                }
+                for (std::size_t k = 0; k < std::min<std::size_t>(pairs, 2); ++k) out += kCrLf;
+                i = j;
+            } else {
+                out.push_back(b[i++]);
+            }
+        }
+        b.swap(out);
+    }
+    std::size_t lead = 0;
+    while (b.compare(lead, 2, kCrLf) == 0) lead += 2;
+    if (lead) b.erase(0, lead);
+    while (b.size() >= 2 && b.compare(b.size() - 2, 2, kCrLf) == 0) b.resize(b.size() - 2);
+    if (!b.empty() && b.back() == '\r') b.pop_back();
+}
+
 }  // namespace
 
 std::string DecodeWords(std::string value) {
@@ -108,47 +152,6 @@ std::string ExtracItem(State& s, std::string_view key) {
         ShowFault(s, "ExtracItem", f);
         return {};
     }
-}
-
-bool NormalizeLineEndsWM(std::string& text) {
-    std::size_t lf = text.find('\n');
-    if (lf == npos || (lf > 0 && text[lf - 1] == '\r')) return false;
-    std::string out;
-    out.reserve(text.size() + text.size() / 32);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out.push_back('\r');
-        out.push_back(text[i]);
-    }
-    text.swap(out);
-    return true;
-}
-
-void TidyLinesWM(std::string& b) {
-    ReplaceExactInPlace(b, " \r\n", "\r\n");
-    if (FindExact(b, "\r\n\r\n\r\n") != npos) {
-        // Every run of three or more line breaks becomes two.
-        std::string out;
-        out.reserve(b.size());
-        for (std::size_t i = 0; i < b.size();) {
-            if (b[i] == '\r' && i + 1 < b.size() && b[i + 1] == '\n') {
-                std::size_t j = i, pairs = 0;
-                while (j + 1 < b.size() && b[j] == '\r' && b[j + 1] == '\n') {
-                    j += 2;
-                    ++pairs;
-                }
-                for (std::size_t k = 0; k < std::min<std::size_t>(pairs, 2); ++k) out += kCrLf;
-                i = j;
-            } else {
-                out.push_back(b[i++]);
-            }
-        }
-        b.swap(out);
-    }
-    std::size_t lead = 0;
-    while (b.compare(lead, 2, kCrLf) == 0) lead += 2;
-    if (lead) b.erase(0, lead);
-    while (b.size() >= 2 && b.compare(b.size() - 2, 2, kCrLf) == 0) b.resize(b.size() - 2);
-    if (!b.empty() && b.back() == '\r') b.pop_back();
 }
 
 void ProcessMessageWM(State& s, std::string text, WmMessageEntry& e) {

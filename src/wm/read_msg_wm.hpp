@@ -32,11 +32,4 @@ std::string ExtracItem(State& s, std::string_view key);
 // "_" into spaces; the escapes are left for Decode.
 std::string DecodeWords(std::string value);
 
-// A file whose first line ends with LF alone gets CR LF at every bare LF.
-bool NormalizeLineEndsWM(std::string& text);
-
-// The closing tidy of a body: one space before each line end, runs of
-// empty lines, leading and trailing line breaks.
-void TidyLinesWM(std::string& body);
-
 }  // namespace pelicard

@@ -91,16 +91,4 @@ TEST_F(WmDates, UnreadableIsoDateIsToldAndGivesNoDate) {
     }
 }
 
-TEST(WmDateHelpers, CalendarRoundTripAndLocalOffset) {
-    State s;  // UTC by default
-    for (int y : {1601, 1899, 1970, 2000, 2024, 9999}) {
-        DateTimeValue v = MakeDateTime(y, 2, 28, 6, 7, 8);
-        EXPECT_EQ(FormatGeneralDate(v), "28/02/" + std::to_string(y) + " 06:07:08");
-    }
-    EXPECT_EQ(MakeDateTime(1970, 1, 1, 0, 0, 0), 0);
-    EXPECT_EQ(UtcToLocal(s, 1000), 1000);
-    EXPECT_FALSE(IsValidDate(1900, 2, 29));
-    EXPECT_TRUE(IsValidDate(2000, 2, 29));
-}
-
 }  // namespace

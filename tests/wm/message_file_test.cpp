@@ -52,32 +52,6 @@ TEST(WmDecodeWords, RemovesOneCharsetsMarkersAndTurnsUnderscores) {
     for (const auto& [in, out] : cases) EXPECT_EQ(DecodeWords(in), out) << in;
 }
 
-TEST(WmLineEnds, OnlyFilesWhoseFirstLineEndsWithLfAloneAreChanged) {
-    std::string lf = "a\nb\r\nc\n";
-    EXPECT_TRUE(NormalizeLineEndsWM(lf));
-    EXPECT_EQ(lf, "a\r\nb\r\nc\r\n");
-    std::string crlf = "a\r\nb\nc";
-    EXPECT_FALSE(NormalizeLineEndsWM(crlf));
-    EXPECT_EQ(crlf, "a\r\nb\nc");
-    std::string none = "abc";
-    EXPECT_FALSE(NormalizeLineEndsWM(none));
-}
-
-TEST(WmTidy, OneSpaceBeforeLineEndsEmptyLineRunsAndEnds) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"a  \r\nb", "a \r\nb"},
-        {"a\r\n\r\n\r\n\r\n\r\nb", "a\r\n\r\nb"},
-        {"\r\n\r\na\r\n\r\n\r\n", "a"},
-        {"a\r\r\n\r\r\n\r\r\n", "a\r\r\n\r\r\n"},  // CR CR LF is left alone
-        {"a\r", "a"},
-    };
-    for (const auto& [in, out] : cases) {
-        std::string b = in;
-        TidyLinesWM(b);
-        EXPECT_EQ(b, out) << in;
-    }
-}
-
 class WmMessageFile : public ::testing::Test {
 protected:
     void SetUp() override {
