@@ -107,13 +107,28 @@ std::string StoreFolderName(State& s, std::int32_t index) {
 
 // ---- Opening the output file ----
 
+void EnsureFolder(const std::string& directory) {
+    std::string dir = directory;
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    if (::mkdir(dir.c_str(), 0777) == 0) return;
+    int err = errno;
+    struct stat st {};
+    if (err == EEXIST && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
+    ThrowSystem("Impossible de créer le dossier", dir, err == EEXIST ? ENOTDIR : err);
+}
+
 enum class OpenResult { Opened, Taken };
 
 // Opens `path` for writing without ever overwriting: a new file is created
 // exclusively; an existing empty regular file is taken over from its start;
 // anything else there is a collision.
-OpenResult OpenExclusive(State& s, const std::string& path) {
+OpenResult OpenExclusive(State& s, const std::string& directory, const std::string& path) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        // The store's folder is made on first use.
+        EnsureFolder(directory);
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    }
     bool created = fd >= 0;
     if (!created) {
         int err = errno;
@@ -138,15 +153,6 @@ OpenResult OpenExclusive(State& s, const std::string& path) {
     return OpenResult::Opened;
 }
 
-void EnsureFolder(const std::string& directory) {
-    std::string dir = directory;
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    if (::mkdir(dir.c_str(), 0777) == 0) return;
-    int err = errno;
-    struct stat st {};
-    if (err == EEXIST && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
-    ThrowSystem("Impossible de créer le dossier", dir, err == EEXIST ? ENOTDIR : err);
-}
 
 // Names and opens the output file: directory + base name (cut to the
 // budget, numbered on collision) + tail. False when the path would be too
@@ -158,7 +164,6 @@ bool OpenOutput(State& s, const std::string& directory, const std::string& base,
         ShowPathTooLong(s);
         return false;
     }
-    EnsureFolder(directory);
     for (unsigned long n = 0;; ++n) {
         std::string counter = n == 0 ? std::string() : "-" + ToDecimal(static_cast<long long>(n));
         const std::size_t f2 = f + counter.size();
@@ -171,7 +176,7 @@ bool OpenOutput(State& s, const std::string& directory, const std::string& base,
         stem = Utf8FitBytes(stem, kNameBytes - fixed.size());
         std::string path = directory;
         path.append(stem).append(fixed);
-        if (OpenExclusive(s, path) == OpenResult::Opened) return true;
+        if (OpenExclusive(s, directory, path) == OpenResult::Opened) return true;
     }
 }
 
