@@ -56,15 +56,32 @@ void SeedConversations(State& s) {
 namespace {
 
 // Hashing and equality of texts ignoring letter case, without folded copies.
+struct FoldTable {
+    unsigned char fold[256];
+    FoldTable() {
+        for (int c = 0; c < 256; ++c) fold[c] = static_cast<unsigned char>(FoldCase(static_cast<char>(c)));
+    }
+};
+const FoldTable& Folds() {
+    static const FoldTable table;
+    return table;
+}
 struct NoCaseHash {
     std::size_t operator()(std::string_view t) const {
+        const unsigned char* fold = Folds().fold;
         std::size_t h = 1469598103934665603ull;
-        for (char c : t) h = (h ^ static_cast<unsigned char>(FoldCase(c))) * 1099511628211ull;
+        for (char c : t) h = (h ^ fold[static_cast<unsigned char>(c)]) * 1099511628211ull;
         return h;
     }
 };
 struct NoCaseEqual {
-    bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+    bool operator()(std::string_view a, std::string_view b) const {
+        if (a.size() != b.size()) return false;
+        const unsigned char* fold = Folds().fold;
+        for (std::size_t k = 0; k < a.size(); ++k)
+            if (fold[static_cast<unsigned char>(a[k])] != fold[static_cast<unsigned char>(b[k])]) return false;
+        return true;
+    }
 };
 using NoCaseIndex = std::unordered_map<std::string_view, std::int32_t, NoCaseHash, NoCaseEqual>;
 
