@@ -327,14 +327,16 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
         case Command::AllRaw:
             Write(s, rawText);
             break;
-        case Command::ModText:
+        case Command::ModText: {
+            const bool updating = s.EditorUpdate;
             s.EditorUpdate = true;
             if (s.selection.SubjectModified)
                 t.SubjectLine = "Objet : " + s.window->GetText("txtSubject") + "\r\n";
             if (s.selection.BodyModified) t.BodyText = s.window->GetText("txtBody");
-            s.EditorUpdate = false;
+            s.EditorUpdate = updating;
             Write(s, t.SubjectLine, t.DateSenderBlock, t.BodyText);
             break;
+        }
         case Command::ModRaw:
             Write(s, ReplaceRawSubject(rawText, s.window->GetText("txtSubject")));
             break;
