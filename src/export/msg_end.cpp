@@ -153,7 +153,6 @@ OpenResult OpenExclusive(State& s, const std::string& directory, const std::stri
     return OpenResult::Opened;
 }
 
-
 // Names and opens the output file: directory + base name (cut to the
 // budget, numbered on collision) + tail. False when the path would be too
 // long (the box has been shown).
