@@ -155,7 +155,8 @@ TEST_F(QtWindow, ControlsCarryTheirNamesCaptionsAndToolTips) {
               "Elle affectera les enregistrements en format texte et les impressions.");
     for (const char* hidden : {"lblGrouping", "lblSelection", "txtEnd", "Bar"}) EXPECT_FALSE(w->IsVisible(hidden)) << hidden;
     EXPECT_EQ(Control("Bar")->geometry(), Control("txtEnd")->geometry());
-    EXPECT_NE(qobject_cast<QAbstractButton*>(Control("cmdOpen(0)"))->icon().isNull(), true);
+    EXPECT_FALSE(qobject_cast<QAbstractButton*>(Control("cmdOpen(0)"))->icon().isNull());
+    EXPECT_FALSE(w->windowIcon().pixmap(32).isNull());
 
     // The five columns, the last two hidden; several rows can be selected.
     QTreeWidget* list = List();
@@ -234,6 +235,19 @@ TEST_F(QtWindow, OpenADbxSampleAndShowAMessage) {
     EXPECT_TRUE(w->IsEnabled("cmdAllTxt"));
     EXPECT_FALSE(w->IsEnabled("cmdDown"));
     EXPECT_FALSE(w->IsEnabled("cmdModTxt"));
+
+    // The conversation of that message: every row with its key.
+    const std::string key = pelicard::FoldCase(s.list.Oe[static_cast<std::size_t>(id)].ThreadKey);
+    int conversation = 0;
+    for (int i = 1; i <= s.list.Count; ++i)
+        conversation += pelicard::FoldCase(s.list.Oe[static_cast<std::size_t>(i)].ThreadKey) == key ? 1 : 0;
+    ASSERT_GE(conversation, 2);
+    Control<QAbstractButton>("cmdGrouping")->click();
+    QApplication::processEvents();
+    EXPECT_EQ(List()->selectedItems().size(), conversation);
+    EXPECT_EQ(Panel(4), QString::number(conversation));
+    EXPECT_FALSE(w->IsEnabled("cmdGrouping"));
+    ClickRow(3);
 
     // Shift+End extends the selection: the commands follow at once.
     QTest::keyClick(List(), Qt::Key_End, Qt::ShiftModifier);

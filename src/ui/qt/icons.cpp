@@ -94,4 +94,34 @@ QIcon DrawPicture(Picture which) {
     return QIcon(pm);
 }
 
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 64}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 64.0, size / 64.0);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x2f, 0x6f, 0xb3));
+        p.drawRoundedRect(QRectF(4, 10, 56, 44), 5, 5);
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(QRectF(9, 16, 46, 32), 2, 2);
+        p.setPen(QPen(QColor(0x2f, 0x6f, 0xb3), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(QPolygonF() << QPointF(9, 16) << QPointF(32, 34) << QPointF(55, 16));
+        p.setPen(QPen(QColor(0x9b, 0xb8, 0xd8), 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(14, 42), QPointF(34, 42));
+        p.drawLine(QPointF(14, 37), QPointF(27, 37));
+        p.setPen(QPen(Qt::white, 2));
+        p.setBrush(QColor(0xf2, 0xb6, 0x32));
+        p.drawEllipse(QPointF(48, 44), 11, 11);
+        p.setPen(QPen(QColor(0x5a, 0x3d, 0x00), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawLine(QPointF(43, 44), QPointF(53, 44));
+        p.drawPolyline(QPolygonF() << QPointF(48, 39) << QPointF(53, 44) << QPointF(48, 49));
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
 }  // namespace pelicard::qt

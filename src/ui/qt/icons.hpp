@@ -6,6 +6,9 @@ namespace pelicard::qt {
 
 enum class Picture { OpenDbx, OpenFolder, Grouping, SaveText, SaveRaw, Print, Up, Down };
 
+// The program's own icon (the drawing of data/pelicard.svg), for the window.
+QIcon ProgramIcon();
+
 QIcon DrawPicture(Picture p);
 
 }  // namespace pelicard::qt

@@ -119,7 +119,7 @@ QToolButton* PictureButton(QWidget* parent, const char* name, const QString& cap
 MainWindow::MainWindow(State& s, QWidget* parent) : QMainWindow(parent), s_(s) {
     setObjectName(QStringLiteral("frmPelicard"));
     setWindowTitle(U("Extraction des messages d'un gestionnaire de messagerie"));
-    setWindowIcon(QIcon(QStringLiteral(":/pelicard/pelicard.svg")));
+    setWindowIcon(ProgramIcon());
     // The layout is drawn in twips for the system's small dialog font.
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(8);
