@@ -182,8 +182,8 @@ std::optional<DateTimeValue> ParseRfc822Date(State& s, const std::string& text) 
     std::string_view rest = std::string_view(d).substr(f->end);
     if (TrimSpaces(rest).empty()) return UtcToLocal(s, value);
     std::size_t p = d.rfind(' ');
-    std::string_view token = (p == npos || p < f->end) ? TrimSpaces(rest) : std::string_view(d).substr(p + 1);
-    std::string token_s(token);
+    // A text of its own: the trimmed rest is a temporary.
+    std::string token_s = (p == npos || p < f->end) ? TrimSpaces(rest) : d.substr(p + 1);
     if (token_s.empty()) return UtcToLocal(s, value);
     bool negative = token_s[0] == '-';
     std::string z;
