@@ -61,7 +61,20 @@ std::size_t FindImpl(std::string_view hay, std::string_view needle, std::size_t 
         const auto* nd = reinterpret_cast<const unsigned char*>(needle.data());
         const unsigned char head = fold[nd[0]];
         const std::size_t n = needle.size();
-        for (std::size_t i = from, last = hay.size() - n; i <= last; ++i) {
+        const std::size_t last = hay.size() - n;
+        if (T().upper[head] == head) {
+            // The first character has no other case: memchr finds the candidates.
+            for (std::size_t i = from; i <= last; ++i) {
+                const void* p = std::memchr(h + i, head, last - i + 1);
+                if (!p) return npos;
+                i = static_cast<std::size_t>(static_cast<const unsigned char*>(p) - h);
+                std::size_t k = 1;
+                while (k < n && fold[h[i + k]] == fold[nd[k]]) ++k;
+                if (k == n) return i;
+            }
+            return npos;
+        }
+        for (std::size_t i = from; i <= last; ++i) {
             if (fold[h[i]] != head) continue;
             std::size_t k = 1;
             while (k < n && fold[h[i + k]] == fold[nd[k]]) ++k;
@@ -73,6 +86,11 @@ std::size_t FindImpl(std::string_view hay, std::string_view needle, std::size_t 
         // Short needles: a plain scan beats building a searcher.
         const char* h = hay.data();
         for (std::size_t i = from; i + needle.size() <= hay.size(); ++i) {
+            if constexpr (!NoCase) {
+                const void* p = std::memchr(h + i, needle[0], hay.size() - needle.size() - i + 1);
+                if (!p) return npos;
+                i = static_cast<std::size_t>(static_cast<const char*>(p) - h);
+            }
             std::size_t k = 0;
             if constexpr (NoCase) {
                 while (k < needle.size() && FoldEq{}(h[i + k], needle[k])) ++k;

@@ -265,13 +265,14 @@ std::vector<std::string> ListMessageFilesWM(const std::string& folder) {
     std::error_code ec;
     fs::directory_iterator it(fs::path(folder), ec);
     if (ec) throw Fault(faults::kPathAccess);
-    for (const fs::directory_entry& entry : it) {
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
         std::error_code fec;
-        if (!entry.is_regular_file(fec)) continue;
-        std::string name = entry.path().filename().string();
+        if (!it->is_regular_file(fec)) continue;
+        std::string name = it->path().filename().string();
         if (!EndsWithNoCase(name, ".eml") && !EndsWithNoCase(name, ".nws")) continue;
         names.push_back(std::move(name));
     }
+    if (ec) throw Fault(faults::kPathAccess);
     std::sort(names.begin(), names.end());
     return names;
 }
