@@ -50,6 +50,13 @@ TEST_F(LocationsTest, StoreRootLosesItsFinalSeparatorAndExpandsOneLeadingVariabl
     EXPECT_EQ(registry.opened[0], "Identities");
     EXPECT_EQ(registry.opened[1], "Identities\\{ID}");
     EXPECT_EQ(registry.opened[2], kOeKey);
+    // Windows Mail keeps its root under its own key, without identities.
+    s.env.WindowsMailMode = true;
+    registry.keys.erase("Identities");
+    registry.keys["Software\\Microsoft\\Windows Mail"]["Store Root"] = {
+        V::ExpandString, "%USERPROFILE%\\AppData\\Local\\Microsoft\\Windows Mail\\"};
+    EXPECT_EQ(WMFolder(s), "/home/bob\\AppData\\Local\\Microsoft\\Windows Mail");
+    EXPECT_TRUE(window.boxes.empty());
 }
 
 TEST_F(LocationsTest, MissingIdentityEndsTheProgramMissingRootGoesOn) {
