@@ -173,7 +173,8 @@ TEST_F(WmFolder, ABadFileIsLeftOutAndTheScanGoesOn) {
     dir.Write("1.eml", SimpleEml("Avant", "<1>").Text());
     dir.Write("2.eml", "\r\n\r\n\r\n");  // nothing but line breaks
     dir.Write("3.eml", "Subject: sans corps");
-    dir.Write("4.eml", std::string("Subject: \0binaire\r\n\r\n\0\0\xFF", 26));
+    const char binary[] = "Subject: \0binaire\r\n\r\n\0\0\xFF";
+    dir.Write("4.eml", std::string(binary, sizeof binary - 1));
     ASSERT_TRUE(ReadMsgWM(s, dir.Path()));
     EXPECT_EQ(s.wm.WmFileCount, 4);
     EXPECT_EQ(s.list.Wm[3].Subject, "sans corps");
