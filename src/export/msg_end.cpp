@@ -164,7 +164,8 @@ bool OpenOutput(State& s, const std::string& directory, const std::string& base,
         return false;
     }
     for (unsigned long n = 0;; ++n) {
-        std::string counter = n == 0 ? std::string() : "-" + ToDecimal(static_cast<long long>(n));
+        std::string counter;
+        if (n > 0) counter.append("-").append(ToDecimal(static_cast<long long>(n)));
         const std::size_t f2 = f + counter.size();
         if (f2 >= kPathBudget) {
             ShowPathTooLong(s);
@@ -288,7 +289,7 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
     if (opening) {
         std::string tail;
         if (cmd == Command::ModText || cmd == Command::ModRaw) tail = "_m";
-        if (mode == kAlone) tail += "_" + Cp1252ToUtf8(*rec.dateKey);
+        if (mode == kAlone) tail.append("_").append(Cp1252ToUtf8(*rec.dateKey));
         tail += ".";
         tail += raw ? RawExtension(rawText) : "txt";
 
