@@ -51,8 +51,9 @@ void QtPrinter::Begin() {
         return;
     }
     if (!painter_.begin(printer_.get())) {
-        std::string where = toPdf_ ? " " + printer_->outputFileName().toStdString() : std::string();
-        throw Fault(Utf8ToCp1252("Impossible d'ouvrir l'imprimante" + where));
+        std::string what = "Impossible d'ouvrir l'imprimante";
+        if (toPdf_) what.append(" ").append(printer_->outputFileName().toStdString());
+        throw Fault(Utf8ToCp1252(what));
     }
     painter_.setFont(font_);
     jobEnded_ = false;
