@@ -96,36 +96,34 @@ void TakeFirstTextPart(State& s) {
     }
 }
 
+}  // namespace
+
 // Decode over the whole body, except the first web address, which stays as
-// written (its "=3D" and the like belong to the address).
-void RepairCharacters(State& s) {
-    std::string& body = s.texts.BodyText;
+// written (its "=3D" and the like belong to the address). The address ends
+// at the first space or line break after it, so the text that follows it on
+// its line is decoded like the rest; the spaces before it stay (Decode would
+// trim them away from the text before the address).
+std::string DecodeProtectingAddress(State& s, std::string body) {
     const std::size_t h = FindNoCase(body, "http://");
-    const bool address = h != npos && h + 7 < body.size() && body[h + 7] != ' ' && body[h + 7] != '\r' &&
-                         body[h + 7] != '\n';
-    if (!address) {
-        body = Decode(s, std::move(body));
-        return;
-    }
-    const std::size_t x = body.find(' ', h);
-    const std::size_t y = body.find(kCrLf, h);
-    const std::size_t z = std::max(x == npos ? 0 : x + 1, y == npos ? 0 : y + 1);  // 1-based
+    if (h == npos || h + 7 >= body.size() || static_cast<unsigned char>(body[h + 7]) <= ' ')
+        return Decode(s, std::move(body));
+    const std::size_t z = std::min(body.find(' ', h), body.find(kCrLf, h));  // npos when neither
     std::string before = body.substr(0, h);
-    // Decode trims its result; the spaces that part the address from the
-    // word before it belong to the text and stay.
     const std::size_t lastKept = before.find_last_not_of(' ');
     const std::size_t spaces = before.size() - (lastKept == npos ? 0 : lastKept + 1);
     std::string out = Decode(s, std::move(before));
     out.append(spaces, ' ');
-    if (z > 0) {
-        out.append(body, h, z - h);
-        out += Decode(s, body.substr(z));
-    } else {
+    if (z == npos) {
         out.append(body, h, npos);
+    } else {
+        out.append(body, h, z - h + 1);
+        out += Decode(s, body.substr(z + 1));
     }
-    body = std::move(out);
+    return out;
 }
 
+namespace {
+void RepairCharacters(State& s) { s.texts.BodyText = DecodeProtectingAddress(s, std::move(s.texts.BodyText)); }
 }  // namespace
 
 void RemoveMailLinks(std::string& body) {

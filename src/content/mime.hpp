@@ -13,4 +13,7 @@ void RemoveMailLinks(std::string& body);
 // Line tidying of the finished body: no leading spaces on lines, CR CR LF
 // made CR LF, at most one empty line in a row, no line break at either end.
 void TidyLines(std::string& body);
+// Decode of a body whose first web address ("http://…", up to the first
+// space or line break) stays as written.
+std::string DecodeProtectingAddress(State& s, std::string body);
 }  // namespace pelicard

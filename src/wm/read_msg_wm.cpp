@@ -49,29 +49,6 @@ std::string HeaderBoundary(const std::string& h, std::size_t semicolon) {
     return "--" + TrimLeftSpaces(v);
 }
 
-// Decodes the body with its first web address ("http://…") left as written.
-// The address ends at the first space or line break after it; the spaces
-// before it stay.
-std::string DecodeProtectingAddress(State& s, const std::string& body) {
-    std::size_t h = FindNoCase(body, "http://");
-    if (h == npos || h + 7 >= body.size() || static_cast<unsigned char>(body[h + 7]) <= ' ')
-        return Decode(s, body);
-    std::size_t x = FindExact(body, " ", h);
-    std::size_t y = FindExact(body, kCrLf, h);
-    std::size_t z = std::min(x, y);  // npos when neither is found
-    std::string before = body.substr(0, h);
-    std::size_t lastNonSpace = before.find_last_not_of(' ');
-    std::string spaces = before.substr(lastNonSpace == npos ? 0 : lastNonSpace + 1);
-    std::string out = Decode(s, std::move(before));
-    out += spaces;
-    if (z == npos) {
-        out.append(body, h, npos);
-    } else {
-        out.append(body, h, z - h + 1);
-        out += Decode(s, body.substr(z + 1));
-    }
-    return out;
-}
 
 // A file whose first line ends with LF alone gets CR LF at every bare LF.
 bool NormalizeLineEndsWM(std::string& text) {

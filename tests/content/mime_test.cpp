@@ -115,8 +115,10 @@ TEST_F(MimeTest, LinksAddressesAndLines) {
              {"<mai<mai<mailto:a>lto:b>lto:c>d", "d"},
              // The first address stays as written, the space before it too.
              {"voir http://x.fr/?a=3Db fin =3D", "voir http://x.fr/?a=3Db fin ="},
-             // It ends at the later of the next space and the next line break.
+             // It ends at the first space or line break: the rest of its line
+             // is decoded like any other text.
              {"http://x/?q=3D1\r\nsuite =E9t=E9", "http://x/?q=3D1\r\nsuite \xE9t\xE9"},
+             {"voir http://x/?a=3D1 puis =E9t=E9\r\nfin =3D", "voir http://x/?a=3D1 puis \xE9t\xE9\r\nfin ="},
              {"seule http:// =3D", "seule http:// ="},
              {"http://a/?=3D http://b/?=3D", "http://a/?=3D http://b/?="},
              {"\r\n\r\nA\r\n\r\n\r\n\r\n\r\nB\r\n   C\r\n\r\n", "A\r\n\r\nB\r\nC"},
