@@ -14,7 +14,9 @@ CXX=clang++ CC=clang cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo 
   -DPELICARD_FUZZ=ON -DPELICARD_WITH_QT=OFF -DPELICARD_TESTS=OFF >/dev/null
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  for f in fuzz/fuzz_*.cpp; do targets+=("$(basename "$f" .cpp)"); done
+  for f in fuzz/fuzz_*.cpp; do
+    [ "$f" = fuzz/fuzz_support.cpp ] || targets+=("$(basename "$f" .cpp)")
+  done
 fi
 cmake --build build-fuzz -j"${PELICARD_JOBS:-$(nproc)}" --target "${targets[@]}"
 for t in "${targets[@]}"; do
