@@ -6,6 +6,7 @@
 
 #include "app/linux_folders.hpp"
 #include "app/ports.hpp"
+#include "common/civil_time.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
 
@@ -21,27 +22,6 @@ std::string AsciiLower(std::string s) {
     return s;
 }
 
-// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(yoe + era * 400 + (m <= 2));
-}
 
 }  // namespace
 
@@ -90,16 +70,8 @@ void SignalDone(State& s) {
 }
 
 std::string LongFrenchDate(int year, int month, int day) {
-    static const char* const kDays[] = {"jeudi", "vendredi", "samedi", "dimanche",
-                                        "lundi", "mardi",    "mercredi"};
-    static const char* const kMonths[] = {"janvier", "f\xE9vrier", "mars",      "avril",
-                                          "mai",     "juin",       "juillet",   "ao\xFBt",
-                                          "septembre", "octobre",  "novembre",  "d\xE9" "cembre"};
-    if (month < 1 || month > 12 || day < 1 || day > 31) return {};
-    std::int64_t days = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
-    int wd = static_cast<int>(((days % 7) + 7) % 7);  // 1970-01-01 was a Thursday
-    return std::string(kDays[wd]) + " " + std::to_string(day) + " " + kMonths[month - 1] + " " +
-           std::to_string(year);
+    if (!IsValidCivilDate(year, month, day)) return {};
+    return FrenchDate(CivilTime{year, month, day});
 }
 
 std::string AboutText(State& s) {
@@ -111,10 +83,7 @@ std::string AboutText(State& s) {
     // The file's date in local time.
     std::int64_t t = st.st_mtime;
     t += s.timeZone->UtcOffsetAt(t);
-    std::int64_t days = t >= 0 ? t / 86400 : (t - 86399) / 86400;
-    int y = 0, m = 0, d = 0;
-    CivilFromDays(days, y, m, d);
-    return "Programme " + Utf8ToCp1252(name) + " du " + LongFrenchDate(y, m, d) + "\r" +
+    return "Programme " + Utf8ToCp1252(name) + " du " + FrenchDate(FromUnixSeconds(t)) + "\r" +
            "Version " PELICARD_VERSION "\r" +
            "Auteur : Pelicard, d'apr\xE8s la premi\xE8re \xE9tude publique du format des fichiers "
            "dbx d'Outlook Express\r\r" +

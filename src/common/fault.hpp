@@ -16,6 +16,7 @@ namespace faults {
 // Windows-1252, like every core text.
 inline const char* const kReadPastEnd = "Lecture au-del\xE0 de la fin du fichier";
 inline const char* const kOverflow = "D\xE9passement de capacit\xE9";
+inline const char* const kTypeMismatch = "Incompatibilit\xE9 de type";
 inline const char* const kSubscript = "L'indice n'appartient pas \xE0 la s\xE9lection";
 inline const char* const kFileNotFound = "Fichier introuvable";
 inline const char* const kPathAccess = "Erreur d'acc\xE8s au chemin/fichier";

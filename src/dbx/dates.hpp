@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include "common/civil_time.hpp"
 #include "common/state.hpp"
 namespace pelicard {
 // Value of attribute 0x12 (a FILETIME) -> local "dd/mm/yyyy hh:nn:ss".
@@ -12,17 +13,9 @@ std::string DateSort(State& s, const std::string& t);
 std::string DateOE(State& s, std::int32_t i);
 std::string AdjustDateOE(State& s, std::int32_t i, const std::string& mmss);
 
-// A local date-time read from a date text.
-struct CivilTime {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
 // Reads "dd/mm/yyyy", "dd/mm/yyyy hh:nn" or "dd/mm/yyyy hh:nn:ss" (leading and
 // trailing spaces allowed); false when the text is not a valid date.
 bool ParseDateText(std::string_view t, CivilTime& out);
-// "dd/mm/yyyy hh:nn:ss", the time left out when it is exactly midnight.
-std::string GeneralDateText(const CivilTime& t);
-// The pattern "dddd d mmmm yyyy hh:mm" in French: «lundi 5 mars 2007 14:07».
-std::string LongDateFrench(const CivilTime& t);
 // A date text written with the long French pattern; a text that is not a
 // date comes back unchanged.
 std::string LongDateText(const std::string& dateText);

@@ -1,7 +1,6 @@
 #include "wm/dates.hpp"
 
-#include <cstdio>
-
+#include "common/civil_time.hpp"
 #include "common/fault.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
@@ -9,34 +8,9 @@
 namespace pelicard {
 namespace {
 
-// Run-time error texts of the date conversions (Windows-1252).
-const char* const kTypeMismatch = "Incompatibilit\xE9 de type";
-const char* const kDateOverflow = "D\xE9passement de capacit\xE9";
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-// Days from 1970-01-01 to a proleptic Gregorian date.
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2));
-}
 
 // Leading decimal digits of a text (0 when it does not start with one).
 int LeadingDigits(std::string_view s) {
@@ -51,10 +25,10 @@ int LeadingDigits(std::string_view s) {
 // A text made only of digits, as a number; a Fault otherwise (the strict
 // integer conversion of the ISO fields).
 int StrictNumber(std::string_view s) {
-    if (s.empty()) throw Fault(kTypeMismatch);
+    if (s.empty()) throw Fault(faults::kTypeMismatch);
     int v = 0;
     for (char c : s) {
-        if (!IsDigit(c)) throw Fault(kTypeMismatch);
+        if (!IsDigit(c)) throw Fault(faults::kTypeMismatch);
         v = v * 10 + (c - '0');
     }
     return v;
@@ -127,7 +101,7 @@ std::optional<InternetDate> ReadInternetDate(std::string_view d) {
         if (readNumber(2, r.second) != 2) return std::nullopt;
     }
     if (i < n && IsDigit(d[i])) return std::nullopt;
-    if (!IsValidDate(r.year, r.month, r.day) || r.hour > 23 || r.minute > 59 || r.second > 60)
+    if (!IsValidCivilDate(r.year, r.month, r.day) || r.hour > 23 || r.minute > 59 || r.second > 60)
         return std::nullopt;
     r.end = i;
     return r;
@@ -135,33 +109,14 @@ std::optional<InternetDate> ReadInternetDate(std::string_view d) {
 
 }  // namespace
 
-bool IsValidDate(int year, int month, int day) {
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    int last = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-    return day <= last;
-}
-
 DateTimeValue MakeDateTime(int year, int month, int day, int hour, int minute, int second) {
-    return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 +
-           hour * 3600 + minute * 60 + second;
+    return ToUnixSeconds(CivilTime{year, month, day, hour, minute, second});
 }
 
 std::string FormatGeneralDate(DateTimeValue v) {
-    std::int64_t days = v >= 0 ? v / 86400 : -((-v + 86399) / 86400);
-    std::int64_t secs = v - days * 86400;
-    int y, m, d;
-    CivilFromDays(days, y, m, d);
-    if (y < 1 || y > 9999) throw Fault(kDateOverflow);
-    char buf[32];
-    int hh = static_cast<int>(secs / 3600), nn = static_cast<int>(secs / 60 % 60),
-        ss = static_cast<int>(secs % 60);
-    if (secs == 0)
-        std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", d, m, y);
-    else
-        std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", d, m, y, hh, nn, ss);
-    return buf;
+    const CivilTime c = FromUnixSeconds(v);
+    if (c.year < 1 || c.year > 9999) throw Fault(faults::kOverflow);
+    return GeneralDateText(c);
 }
 
 std::int32_t UtcOffsetSeconds(State& s, DateTimeValue utc) {
@@ -203,8 +158,8 @@ DateTimeValue ParseIsoDate(State& s, const std::string& text) {
     };
     int year = field(1, 4), month = field(6, 2), day = field(9, 2);
     int hour = field(12, 2), minute = field(15, 2), second = field(18, 2);
-    if (!IsValidDate(year, month, day) || hour > 23 || minute > 59 || second > 60)
-        throw Fault(kDateOverflow);
+    if (!IsValidCivilDate(year, month, day) || hour > 23 || minute > 59 || second > 60)
+        throw Fault(faults::kOverflow);
     DateTimeValue value = MakeDateTime(year, month, day, hour, minute, second);
 
     std::string zone(t.size() > 19 ? t.substr(19) : std::string_view());
@@ -216,7 +171,7 @@ DateTimeValue ParseIsoDate(State& s, const std::string& text) {
     }
     ReplaceNoCaseInPlace(zone, "Z", "+00:00");
     zone = TrimSpaces(zone);
-    if (zone.empty()) throw Fault(kTypeMismatch);
+    if (zone.empty()) throw Fault(faults::kTypeMismatch);
     bool positive = zone[0] == '+';
     int offsetMinutes;
     auto digits = [&](std::size_t from, std::size_t len) {
@@ -230,7 +185,7 @@ DateTimeValue ParseIsoDate(State& s, const std::string& text) {
     } else if (zone.size() == 3 && digits(1, 2)) {
         offsetMinutes = StrictNumber(zone.substr(1, 2)) * 60;
     } else {
-        if (zone.size() < 4) throw Fault(kTypeMismatch);
+        if (zone.size() < 4) throw Fault(faults::kTypeMismatch);
         int minutes = StrictNumber(zone.substr(zone.size() - 2));
         int hours = LeadingDigits(std::string_view(zone).substr(zone.size() - 4, 2));
         offsetMinutes = RoundedZoneHours(hours, minutes) * 60;

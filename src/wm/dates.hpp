@@ -29,7 +29,6 @@ DateTimeValue UtcToLocal(State& s, DateTimeValue utc);
 
 // Calendar helpers.
 DateTimeValue MakeDateTime(int year, int month, int day, int hour, int minute, int second);
-bool IsValidDate(int year, int month, int day);
 // The general date form: "dd/mm/yyyy hh:nn:ss", the date alone at 00:00:00.
 std::string FormatGeneralDate(DateTimeValue v);
 
