@@ -150,7 +150,9 @@ std::vector<DbxAttr> DbxBuilder::Attributes(const DbxMessage& m, std::uint32_t t
     std::vector<DbxAttr> a;
     a.push_back(DbxAttr::Direct(0x80, 1));
     if (textOffset != 0) {
-        if (m.directTextPosition)
+        // A direct value holds 3 bytes: past 16 MB the position is stored
+        // indirectly, as the mail client itself does.
+        if (m.directTextPosition && textOffset < (1u << 24))
             a.push_back(DbxAttr::Direct(0x84, textOffset));
         else
             a.push_back(DbxAttr::U32(0x04, textOffset));
