@@ -2,6 +2,9 @@
 // a box titled with the procedure's name, then, on the fatal paths, the end
 // of the program through the normal shutdown.
 #pragma once
+#include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "common/fault.hpp"
@@ -20,5 +23,33 @@ void ShowFault(State& s, const std::string& procedure, const Fault& f, MsgIcon i
 [[noreturn]] void EndOnFault(State& s, const std::string& procedure, const Fault& f);
 // Closes the main window, whose unload runs the shutdown.
 void QuitProgram(State& s);
+
+// Runs a command's body; a fault of any kind (ours, no memory left, a file
+// system error, an index outside its table) is shown under `procedure` and
+// ends the program through the normal shutdown. `beforeReport` runs first
+// (to put the mouse pointer back, for instance).
+template <typename Body, typename Cleanup>
+void RunGuarded(State& s, const char* procedure, Body&& body, Cleanup&& beforeReport) {
+    auto end = [&](const Fault& f) {
+        beforeReport();
+        EndOnFault(s, procedure, f);
+    };
+    try {
+        body();
+    } catch (const Fault& f) {
+        end(f);
+    } catch (const std::bad_alloc&) {
+        end(Fault(faults::kOutOfMemory));
+    } catch (const std::filesystem::filesystem_error&) {
+        end(Fault(faults::kPathAccess));
+    } catch (const std::out_of_range&) {
+        end(Fault(faults::kSubscript));
+    }
+}
+
+template <typename Body>
+void RunGuarded(State& s, const char* procedure, Body&& body) {
+    RunGuarded(s, procedure, std::forward<Body>(body), [] {});
+}
 
 }  // namespace pelicard

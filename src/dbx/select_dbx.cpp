@@ -90,15 +90,7 @@ void Run(State& s) {
 }  // namespace
 
 void SelectDbx(State& s) {
-    try {
-        Run(s);
-    } catch (const Fault& f) {
-        s.window->SetHourglass(false);
-        EndOnFault(s, "SelectDbx", f);
-    } catch (const std::bad_alloc&) {
-        s.window->SetHourglass(false);
-        EndOnFault(s, "SelectDbx", Fault(faults::kOutOfMemory));
-    }
+    RunGuarded(s, "SelectDbx", [&] { Run(s); }, [&] { s.window->SetHourglass(false); });
 }
 
 }  // namespace pelicard

@@ -59,13 +59,7 @@ void Run(State& s) {
 
 void cmdGrouping_Click(State& s) {
     if (s.EditorUpdate) return;
-    try {
-        Run(s);
-    } catch (const Fault& f) {
-        EndOnFault(s, "cmdGrouping_Click", f);
-    } catch (const std::bad_alloc&) {
-        EndOnFault(s, "cmdGrouping_Click", Fault(faults::kOutOfMemory));
-    }
+    RunGuarded(s, "cmdGrouping_Click", [&] { Run(s); });
 }
 
 }  // namespace pelicard

@@ -21,23 +21,6 @@ namespace {
 
 const char* const kOneMessageOnly = "On ne peut modifier qu'un seul message \xE0 la fois";
 
-// Runs a handler; an unexpected fault is shown under the handler's name and
-// ends the program through the normal shutdown.
-template <typename F>
-void Guarded(State& s, const char* procedure, F&& body) {
-    try {
-        body();
-    } catch (const Fault& f) {
-        EndOnFault(s, procedure, f);
-    } catch (const std::bad_alloc&) {
-        EndOnFault(s, procedure, Fault(faults::kOutOfMemory));
-    } catch (const std::filesystem::filesystem_error&) {
-        EndOnFault(s, procedure, Fault(faults::kPathAccess));
-    } catch (const std::out_of_range&) {
-        EndOnFault(s, procedure, Fault(faults::kSubscript));
-    }
-}
-
 // Lowers the five operation flags: stepping through the selection only
 // displays, even after a print or save command left its flag raised.
 void LowerOperationFlags(State& s) {
@@ -121,7 +104,7 @@ void SaveModified(State& s, bool OperationKind::*flag) {
 }  // namespace
 
 void cmdUp_Click(State& s) {
-    Guarded(s, "cmdUp_Click", [&] {
+    RunGuarded(s, "cmdUp_Click", [&] {
         if (s.EditorUpdate) return;
         s.window->SetVisible("txtEnd", false);
         auto& pos = s.selection.CurrentPosition;
@@ -138,7 +121,7 @@ void cmdUp_Click(State& s) {
 }
 
 void cmdDown_Click(State& s) {
-    Guarded(s, "cmdDown_Click", [&] {
+    RunGuarded(s, "cmdDown_Click", [&] {
         if (s.EditorUpdate) return;
         s.window->SetVisible("txtEnd", false);
         auto& pos = s.selection.CurrentPosition;
@@ -156,11 +139,11 @@ void cmdDown_Click(State& s) {
 }
 
 void txtSubject_Change(State& s) {
-    Guarded(s, "txtSubject_Change", [&] { EditorChanged(s, s.selection.SubjectModified); });
+    RunGuarded(s, "txtSubject_Change", [&] { EditorChanged(s, s.selection.SubjectModified); });
 }
 
 void txtBody_Change(State& s) {
-    Guarded(s, "txtBody_Change", [&] { EditorChanged(s, s.selection.BodyModified); });
+    RunGuarded(s, "txtBody_Change", [&] { EditorChanged(s, s.selection.BodyModified); });
 }
 
 void txtSubject_Click(State& s) { s.window->SetVisible("txtEnd", false); }
@@ -168,15 +151,15 @@ void txtSubject_Click(State& s) { s.window->SetVisible("txtEnd", false); }
 void txtBody_Click(State& s) { s.window->SetVisible("txtEnd", false); }
 
 void cmdModTxt_Click(State& s) {
-    Guarded(s, "cmdModTxt_Click", [&] { SaveModified(s, &OperationKind::SaveModifiedText); });
+    RunGuarded(s, "cmdModTxt_Click", [&] { SaveModified(s, &OperationKind::SaveModifiedText); });
 }
 
 void cmdModNws_Click(State& s) {
-    Guarded(s, "cmdModNws_Click", [&] { SaveModified(s, &OperationKind::SaveModifiedRaw); });
+    RunGuarded(s, "cmdModNws_Click", [&] { SaveModified(s, &OperationKind::SaveModifiedRaw); });
 }
 
 void cmdAllTxt_Click(State& s) {
-    Guarded(s, "cmdAllTxt_Click", [&] {
+    RunGuarded(s, "cmdAllTxt_Click", [&] {
         if (s.EditorUpdate) return;
         CollectSelection(s);
         s.ops.SaveAllText = true;
@@ -188,7 +171,7 @@ void cmdAllTxt_Click(State& s) {
 }
 
 void cmdAllNws_Click(State& s) {
-    Guarded(s, "cmdAllNws_Click", [&] {
+    RunGuarded(s, "cmdAllNws_Click", [&] {
         if (s.EditorUpdate) return;
         CollectSelection(s);
         s.window->SetEnabled("cmdDown", false);
@@ -213,7 +196,7 @@ void cmdAllNws_Click(State& s) {
 }
 
 void cmdPrint_Click(State& s) {
-    Guarded(s, "cmdPrint_Click", [&] {
+    RunGuarded(s, "cmdPrint_Click", [&] {
         if (s.EditorUpdate) return;
         CollectSelection(s);
         s.ops.PrintSelected = true;

@@ -18,21 +18,6 @@
 namespace pelicard {
 namespace {
 
-template <typename F>
-void Guarded(State& s, const char* procedure, F&& body) {
-    try {
-        body();
-    } catch (const Fault& f) {
-        EndOnFault(s, procedure, f);
-    } catch (const std::bad_alloc&) {
-        EndOnFault(s, procedure, Fault(faults::kOutOfMemory));
-    } catch (const std::filesystem::filesystem_error&) {
-        EndOnFault(s, procedure, Fault(faults::kPathAccess));
-    } catch (const std::out_of_range&) {
-        EndOnFault(s, procedure, Fault(faults::kSubscript));
-    }
-}
-
 // Check marks and labels of the two grouping options follow their values,
 // so that the menu shows only what is in force.
 void ShowGroupingOptions(State& s) {
@@ -75,17 +60,17 @@ void ShowOptionsState(State& s) {
 }
 
 void mnuGrouping_Click(State& s) {
-    Guarded(s, "mnuGrouping_Click",
+    RunGuarded(s, "mnuGrouping_Click",
             [&] { ToggleOption(s, s.settings.GroupingOption, s.settings.SelectionOption); });
 }
 
 void mnuSelection_Click(State& s) {
-    Guarded(s, "mnuSelection_Click",
+    RunGuarded(s, "mnuSelection_Click",
             [&] { ToggleOption(s, s.settings.SelectionOption, s.settings.GroupingOption); });
 }
 
 void mnuConfirm_Click(State& s, int index) {
-    Guarded(s, "mnuConfirm_Click", [&] {
+    RunGuarded(s, "mnuConfirm_Click", [&] {
         if (index != 0 && index != 1) return;
         // The marks mirror ConfirmOption (item 0 checked exactly when it is
         // 1). Reversing item i's mark and giving the other the opposite
@@ -96,7 +81,7 @@ void mnuConfirm_Click(State& s, int index) {
 }
 
 void mnuStorage_Click(State& s) {
-    Guarded(s, "mnuStorage_Click", [&] {
+    RunGuarded(s, "mnuStorage_Click", [&] {
         const std::string answer = ChooseStorageParent(s, ParentOf(s.settings.StorageFolder));
         if (answer.empty()) return;
         std::string folder = answer;
@@ -119,15 +104,15 @@ void mnuStorage_Click(State& s) {
 
 void mnuPrinter_Click(State& s) {
     // Cancel is not an error: the printer in use stays.
-    Guarded(s, "mnuPrinter_Click", [&] { s.dialogs->ChoosePrinter(); });
+    RunGuarded(s, "mnuPrinter_Click", [&] { s.dialogs->ChoosePrinter(); });
 }
 
 void mnuHelp_Click(State& s) {
-    Guarded(s, "mnuHelp_Click", [&] { PressHelpKey(s); });
+    RunGuarded(s, "mnuHelp_Click", [&] { PressHelpKey(s); });
 }
 
 void mnuAbout_Click(State& s) {
-    Guarded(s, "mnuAbout_Click", [&] { ShowAbout(s); });
+    RunGuarded(s, "mnuAbout_Click", [&] { ShowAbout(s); });
 }
 
 }  // namespace pelicard

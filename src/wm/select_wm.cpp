@@ -70,15 +70,7 @@ void Run(State& s) {
 }  // namespace
 
 void SelectWM(State& s) {
-    try {
-        Run(s);
-    } catch (const Fault& f) {
-        s.window->SetHourglass(false);
-        EndOnFault(s, "SelectWM", f);
-    } catch (const std::bad_alloc&) {
-        s.window->SetHourglass(false);
-        EndOnFault(s, "SelectWM", Fault(faults::kOutOfMemory));
-    }
+    RunGuarded(s, "SelectWM", [&] { Run(s); }, [&] { s.window->SetHourglass(false); });
 }
 
 }  // namespace pelicard
