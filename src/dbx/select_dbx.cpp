@@ -40,16 +40,7 @@ void Run(State& s) {
     w.SetPanelText(1, "Fichier dbx s\xE9lectionn\xE9");
     w.SetPanelText(2, "aucun fichier charg\xE9");
     w.SetPanelText(4, "");
-    w.ListClear();
-    s.EditorUpdate = true;
-    w.SetText("txtSubject", "");
-    w.SetText("txtBody", "");
-    w.SetEnabled("cmdDown", false);
-    w.SetEnabled("cmdUp", false);
-    w.SetEnabled("mnuSelectAll", false);
-    w.SetVisible("txtEnd", false);
-    s.EditorUpdate = false;
-    w.SetText("lblLvw", "Liste des messages");
+    ClearMessageView(s);
 
     if (!ChooseMessageFile(s, s.dbx.ChosenPath, true)) {
         ShowMessage(s, "Pas de fichier s\xE9lectionn\xE9.");

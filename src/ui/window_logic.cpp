@@ -147,4 +147,18 @@ void Form_Resize(State& s, int& width, int& height, bool minimised) {
     }
 }
 
+void ClearMessageView(State& s) {
+    WindowPort& w = *s.window;
+    w.ListClear();
+    s.EditorUpdate = true;
+    w.SetText("txtSubject", "");
+    w.SetText("txtBody", "");
+    w.SetEnabled("cmdDown", false);
+    w.SetEnabled("cmdUp", false);
+    w.SetEnabled("mnuSelectAll", false);
+    w.SetVisible("txtEnd", false);
+    s.EditorUpdate = false;
+    w.SetText("lblLvw", "Liste des messages");
+}
+
 }  // namespace pelicard

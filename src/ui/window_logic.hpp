@@ -15,6 +15,10 @@ void EnableModifyCommands(State& s, bool on);
 void CollectSelection(State& s);
 // Collects the selection and shows its first message.
 void ShowFirstSelected(State& s);
+// Empties the list view and the editors, switches stepping and select-all
+// off, hides "Opération terminée" and resets the list's caption: what both
+// store openers do before asking for a store.
+void ClearMessageView(State& s);
 
 // Reads every row's selected state into RowFlags (sized to the list count)
 // and returns how many rows are selected.

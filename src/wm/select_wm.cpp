@@ -24,16 +24,7 @@ void Run(State& s) {
     ResetSelection(s);
     w.SetPanelText(2, "aucun dossier choisi");
     w.SetPanelText(4, "");
-    w.ListClear();
-    s.EditorUpdate = true;
-    w.SetText("txtSubject", "");
-    w.SetText("txtBody", "");
-    w.SetEnabled("cmdDown", false);
-    w.SetEnabled("cmdUp", false);
-    w.SetEnabled("mnuSelectAll", false);
-    w.SetVisible("txtEnd", false);
-    s.EditorUpdate = false;
-    w.SetText("lblLvw", "Liste des messages");
+    ClearMessageView(s);
     w.SetPanelText(1, "Dossier choisi");
 
     // The picker starts from the folder shown last and returns the chosen
