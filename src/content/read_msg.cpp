@@ -20,7 +20,7 @@
 namespace pelicard {
 namespace {
 
-constexpr std::int64_t kBlockHeader = 16;
+constexpr std::size_t kBlockHeader = 16;
 constexpr std::size_t kFullBlock = 512;
 
 // Every attachment line that Attached recognises begins with one of these
@@ -59,19 +59,20 @@ bool ReadTxtMsg(State& s, std::int32_t offset) {
     if (offset == 0) return false;
     WorkingTexts& t = s.texts;
     try {
-        const ByteFile& f = s.dbx.File;
-        const std::int64_t at = offset;
-        const std::uint32_t next = ReadU32(f, at + 12);
+        // One read per block: its header and the most text a block holds
+        // (fewer bytes at the end of the file).
+        const std::string block = ReadBytesUpTo(s.dbx.File, offset, kBlockHeader + kFullBlock);
+        if (block.size() < kBlockHeader) throw Fault(faults::kReadPastEnd);
+        const std::uint32_t next = LoadU32(block.data() + 12);
         // An offset past 2^31 cannot lie in a folder file: the chain ends after
         // this block, as it does for any next block outside the file.
         const bool nextOutside = next > static_cast<std::uint32_t>(INT32_MAX);
         t.NextBlock = nextOutside ? -1 : static_cast<std::int32_t>(next);
         std::size_t length = kFullBlock;
-        if (next == 0) {
-            std::string len = ReadBytes(f, at + 8, 2);
-            length = static_cast<unsigned char>(len[0]) | static_cast<unsigned char>(len[1]) << 8;
-        }
-        t.BlockText = ReadBytes(f, at + kBlockHeader, length);
+        if (next == 0)
+            length = static_cast<unsigned char>(block[8]) | static_cast<unsigned char>(block[9]) << 8;
+        if (kBlockHeader + length > block.size()) throw Fault(faults::kReadPastEnd);
+        t.BlockText.assign(block, kBlockHeader, length);
         if (nextOutside) ShowFault(s, "ReadTxtMsg", Fault(faults::kReadPastEnd));
         if (t.AttachmentCut) {
             t.NextBlock = -1;
