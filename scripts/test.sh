@@ -10,12 +10,13 @@ jobs=$(nproc)
 start=$(date +%s)
 
 echo "== Construction et tests"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELICARD_TESTS=ON -DPELICARD_WITH_QT=ON >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs" --timeout 300)
 
 echo "== Tests sous AddressSanitizer et UndefinedBehaviorSanitizer"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPELICARD_SANITIZE=ON -DPELICARD_WITH_QT=OFF >/dev/null
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPELICARD_SANITIZE=ON -DPELICARD_WITH_QT=OFF \
+  -DPELICARD_TESTS=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
    ctest --output-on-failure -j"$jobs" --timeout 600)
