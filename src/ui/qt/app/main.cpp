@@ -3,7 +3,10 @@
 // printer; its load runs the start-up and its close the shutdown.
 #include <QApplication>
 #include <QByteArray>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QString>
+#include <QTranslator>
 
 #include "app/done_sound.hpp"
 #include "app/help_text.hpp"
@@ -22,6 +25,13 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Pelicard"));
     QApplication::setApplicationVersion(QStringLiteral(PELICARD_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("pelicard"));
+    // The program speaks French, and so do Qt's own dialogs and buttons
+    // (file and printer dialogs, Oui/Non) when the translations are there.
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    QTranslator qtFrench;
+    if (qtFrench.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtFrench);
 
     pelicard::State s;
     pelicard::SystemTimeZone timeZone;
