@@ -2,52 +2,19 @@
 // (--brut) against the samples' manifests, a few shown messages worked out
 // by hand, and the usage errors.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
-#include <string>
+
+#include "cli_run.hpp"
 
 namespace fs = std::filesystem;
 
+using namespace pelicard::testing;
+
 namespace {
-
-struct Result {
-    int rc = -1;
-    std::string out, err;
-};
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-Result RunCli(const std::string& args) {
-    static int n = 0;
-    const fs::path base = fs::temp_directory_path() / ("pelicard-affiche-" + std::to_string(::getpid()) + "-" +
-                                                       std::to_string(++n));
-    const std::string cmd = std::string(PELICARD_CLI) + " " + args + " >" + Quote(base.string() + ".out") + " 2>" +
-                            Quote(base.string() + ".err");
-    Result r;
-    int status = std::system(cmd.c_str());
-    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(base.string() + ".out");
-    r.err = Slurp(base.string() + ".err");
-    fs::remove(base.string() + ".out");
-    fs::remove(base.string() + ".err");
-    return r;
-}
 
 // SHA-1 of a text, as the manifests give it.
 std::string Sha1(const std::string& data) {
@@ -69,7 +36,7 @@ std::map<std::string, int> BrutById(const std::string& dbx, int& listed) {
     std::map<std::string, int> ids;
     listed = 0;
     for (int id = 1; id < 1000; ++id) {
-        Result r = RunCli("affiche " + Quote(dbx) + " " + std::to_string(id) + " --brut");
+        CliResult r = RunCli("affiche " + Quote(dbx) + " " + std::to_string(id) + " --brut");
         if (r.rc != 0) break;
         EXPECT_TRUE(r.err.empty()) << r.err;
         ids[Sha1(r.out)] = id;
@@ -139,7 +106,7 @@ TEST(Affiche, BrutIsTheStoredTextAndShownTextsAreExact) {
         SCOPED_TRACE(k.name);
         auto it = inbox.find(k.brutSha1);
         ASSERT_NE(it, inbox.end());
-        Result r = RunCli("affiche " + Quote(kInbox + ".dbx") + " " + std::to_string(it->second));
+        CliResult r = RunCli("affiche " + Quote(kInbox + ".dbx") + " " + std::to_string(it->second));
         EXPECT_EQ(r.rc, 0);
         EXPECT_EQ(r.out, k.expected);
         EXPECT_TRUE(r.err.empty()) << r.err;
@@ -159,7 +126,7 @@ TEST(Affiche, UsageErrorsAndUnknownIds) {
                                            {" 0", 1},
                                            {" 58", 1}}) {
         SCOPED_TRACE(k.args);
-        Result r = RunCli("affiche " + dbx + k.args);
+        CliResult r = RunCli("affiche " + dbx + k.args);
         EXPECT_EQ(r.rc, k.rc);
         EXPECT_TRUE(r.out.empty());
         EXPECT_FALSE(r.err.empty());
@@ -172,7 +139,7 @@ TEST(Affiche, BrutOfAWindowsMailMessageIsItsFile) {
     std::set<std::string> files;
     for (const auto& e : fs::directory_iterator(folder))
         if (e.is_regular_file()) files.insert(Slurp(e.path()));
-    Result r = RunCli("affiche " + Quote(folder.string()) + " 1 --brut");
+    CliResult r = RunCli("affiche " + Quote(folder.string()) + " 1 --brut");
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(files.count(r.out), 1u);
 }
