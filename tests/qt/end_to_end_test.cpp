@@ -18,6 +18,7 @@
 
 #include "app/system_time_zone.hpp"
 #include "common/state.hpp"
+#include "qt_app.hpp"
 #include "common/text.hpp"
 #include "support/fake_services.hpp"
 #include "ui/qt/main_window.hpp"
@@ -31,15 +32,6 @@ using pelicard::MsgResult;
 using pelicard::State;
 
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_qt";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: the application outlives every window of the tests.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 // The real window, whose message boxes are noted instead of waiting for a
 // click.

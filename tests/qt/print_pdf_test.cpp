@@ -10,6 +10,7 @@
 #include <string>
 
 #include "export/msg_end.hpp"
+#include "qt_app.hpp"
 #include "support/fake_window.hpp"
 #include "ui/qt/qt_printer.hpp"
 
@@ -39,12 +40,7 @@ std::string Flat(const std::string& s) {
 }  // namespace
 
 TEST(PrintPdf, JobReadsBackWithHeaderWrapSeparatorAndPageBreak) {
-    if (!QCoreApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "test_qt";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
+    App();
     const std::string pdf = (std::filesystem::temp_directory_path() / ("pelicard-print-" + std::to_string(::getpid()) + ".pdf")).string();
     std::string paragraph;
     for (int k = 1; k <= 60; ++k) paragraph += "mot" + std::to_string(k) + " ";

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "common/state.hpp"
+#include "qt_app.hpp"
 #include "common/text.hpp"
 #include "ui/layout.hpp"
 #include "ui/qt/main_window.hpp"
@@ -32,18 +33,6 @@ using pelicard::Cp1252ToUtf8;
 using pelicard::State;
 
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_qt";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) {
-        // Headless unless told otherwise.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-    }
-    return *static_cast<QApplication*>(QApplication::instance());
-}
 
 // The window with its boxes and the open-file dialog scripted.
 class ScriptedWindow : public pelicard::qt::MainWindow {
