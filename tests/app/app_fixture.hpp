@@ -67,6 +67,13 @@ protected:
         std::filesystem::create_directories(appFolder);
         WriteFileText(IniPath(), text);
     }
+    // Another state on the same fakes, with its own window.
+    void Wire(State& st, FakeWindow& w) {
+        st.window = &w;
+        st.dialogs = &dialogs;
+        st.registry = &registry;
+        st.printer = &printer;
+    }
     std::string Mkdir(const std::string& rel) {
         std::filesystem::create_directories(root + "/" + rel);
         return root + "/" + rel;

@@ -83,8 +83,7 @@ TEST_F(LocationsTest, BadVariableOrUnknownIdentityKeyEndTheProgram) {
         GiveIdentity(root);
         State st;
         FakeWindow w;
-        st.window = &w;
-        st.registry = &registry;
+        Wire(st, w);
         EXPECT_THROW(WMFolder(st), ProgramEnding);
         ASSERT_EQ(w.boxes.size(), 1u);
         EXPECT_EQ(w.boxes[0].title, "WMFolder");

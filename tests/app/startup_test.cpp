@@ -20,7 +20,10 @@ std::string Ini(const std::string& storage, const std::string& last, int g, int 
 
 using StartupTest = AppTest;
 
+// An empty file is a first start; a missing documents folder is made.
 TEST_F(StartupTest, FirstStartWithPickerCancelledUsesDocumentsAndWritesDefaults) {
+    WriteIni("");
+    std::filesystem::remove_all(docs);
     ASSERT_TRUE(StartUp(s));
     const std::string storage = docs + "/Documents Pelicard";
     EXPECT_EQ(s.env.AppFolder, appFolder);
@@ -52,15 +55,6 @@ TEST_F(StartupTest, FirstStartWithPickerAnsweredCreatesStorageThere) {
     EXPECT_FALSE(FolderExists(docs + "/Documents Pelicard"));
     EXPECT_EQ(ReadFileText(IniPath()), Ini(parent + "/Documents Pelicard", "", 0, 0, 0));
     EXPECT_EQ(dialogs.pickCalls.size(), 1u);  // step i finds the folder in place
-}
-
-TEST_F(StartupTest, EmptyFileIsAFirstStartAndMissingDocumentsFolderIsMade) {
-    WriteIni("");
-    std::filesystem::remove_all(docs);  // a fresh account without ~/Documents
-    ASSERT_TRUE(StartUp(s));
-    EXPECT_EQ(dialogs.pickCalls.size(), 1u);
-    EXPECT_TRUE(FolderExists(docs + "/Documents Pelicard"));
-    EXPECT_EQ(ReadFileText(IniPath()), Ini(docs + "/Documents Pelicard", "", 0, 0, 0));
 }
 
 TEST_F(StartupTest, TwoLineFileIsRepairedFromTheValuesRead) {
@@ -109,10 +103,7 @@ TEST_F(StartupTest, ExitAsksUnlessConfirmOptionAndWritesOnlyOnYes) {
         WriteIni(before);
         State st;
         FakeWindow w;
-        st.window = &w;
-        st.dialogs = &dialogs;
-        st.registry = &registry;
-        st.printer = &printer;
+        Wire(st, w);
         ASSERT_TRUE(StartUp(st));
         st.settings.GroupingOption = 1;
         st.list.Count = 3;
@@ -156,9 +147,7 @@ TEST_F(StartupTest, DamagedFilesAreRepairedAndNeverStopStartUp) {
         WriteIni(c.text);
         State st;
         FakeWindow w;
-        st.window = &w;
-        st.dialogs = &dialogs;
-        st.registry = &registry;
+        Wire(st, w);
         ASSERT_TRUE(StartUp(st));
         if (c.box.empty()) {
             EXPECT_TRUE(w.boxes.empty());
@@ -250,8 +239,7 @@ TEST_F(StartupTest, FailuresToWriteOrToStartEndTheProgramWithoutTouchingTheFile)
     setenv("PELICARD_HOME", (root + "/plain/app").c_str(), 1);
     State st;
     FakeWindow w;
-    st.window = &w;
-    st.dialogs = &dialogs;
+    Wire(st, w);
     EXPECT_FALSE(StartUp(st));
     ASSERT_EQ(w.boxes.size(), 1u);
     EXPECT_EQ(w.boxes[0].title, "InitPelicard");
@@ -275,8 +263,7 @@ TEST_F(StartupTest, StoreRootReplacesLastFolderUnlessItStillExists) {
         WriteIni(Ini(storage, last, 0, 0, 0));
         State st;
         FakeWindow w;
-        st.window = &w;
-        st.registry = &registry;
+        Wire(st, w);
         ASSERT_TRUE(StartUp(st));
         EXPECT_EQ(st.env.StoreRoot, "/wine/store");
         EXPECT_EQ(st.settings.LastFolder, expected);
