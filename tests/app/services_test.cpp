@@ -121,14 +121,6 @@ TEST_F(ServicesTest, QuestionsSignalHelpAndWindowsMailMode) {
     EXPECT_FALSE(IsWindowsMailSystem(false, 6));
 }
 
-TEST(LongDate, FrenchDayAndMonthNames) {
-    EXPECT_EQ(LongFrenchDate(2026, 12, 6), "dimanche 6 d\xE9" "cembre 2026");
-    EXPECT_EQ(LongFrenchDate(2000, 1, 1), "samedi 1 janvier 2000");
-    EXPECT_EQ(LongFrenchDate(2024, 2, 29), "jeudi 29 f\xE9vrier 2024");
-    EXPECT_EQ(LongFrenchDate(1969, 8, 15), "vendredi 15 ao\xFBt 1969");
-    EXPECT_EQ(LongFrenchDate(2024, 13, 1), "");
-}
-
 TEST_F(ServicesTest, AboutNamesTheProgramItsDateAndVersion) {
     const std::string exe = root + "/pelicard.bin";
     WriteFileText(exe, "x");
