@@ -196,26 +196,6 @@ TEST_F(WinePrefixTest, UserRegIdentityGivesTheStoreRootInsideThePrefix) {
     EXPECT_EQ(reg.OpenKey("Identities\\{AB-13}", h), 2);
 }
 
-TEST_F(WinePrefixTest, MissingLastUserIdEndsTheProgram) {
-    std::string text = kUserReg;
-    text.replace(text.find("\"Last User ID\""), 4, "\"Lost");
-    WineRegistry reg(Prefix(text));
-    s.registry = &reg;
-    EXPECT_THROW(WMFolder(s), ProgramEnding);
-    EXPECT_EQ(window.BoxTexts(), (std::vector<std::string>{kNotFound, kDamaged}));
-    EXPECT_TRUE(s.Quitting);
-}
-
-TEST_F(WinePrefixTest, MissingStoreRootGivesAnEmptyRootAfterTheMessage) {
-    std::string text = kUserReg;
-    text.replace(text.find("\"Store Root\""), 6, "\"Stare");
-    WineRegistry reg(Prefix(text));
-    s.registry = &reg;
-    EXPECT_EQ(WMFolder(s), "");
-    EXPECT_EQ(window.BoxTexts(), std::vector<std::string>{kNotFound});
-    EXPECT_FALSE(s.Quitting);
-}
-
 TEST_F(WinePrefixTest, VariableRootIsExpandedThenMappedIntoThePrefix) {
     std::string text = kUserReg;
     std::size_t at = text.find("C:\\\\users\\\\alice");
