@@ -253,7 +253,7 @@ struct RecordView {
 RecordView Record(State& s, std::int32_t index) {
     const bool wm = s.list.Mode == StoreMode::WindowsMail;
     const std::size_t size = wm ? s.list.Wm.size() : s.list.Oe.size();
-    if (index < 1 || static_cast<std::size_t>(index) >= size) throw Fault(Utf8ToCp1252(faults::kSubscript));
+    if (index < 1 || static_cast<std::size_t>(index) >= size) throw Fault(faults::kSubscript);
     const auto i = static_cast<std::size_t>(index);
     // The date key is DateSort of the record's DateText, kept in the record.
     if (wm) return {&s.list.Wm[i].Subject, &s.list.Wm[i].DateKey};
