@@ -168,7 +168,7 @@ int Run(Session& session, const Options& o) {
             s.ops.BatchRunning = true;
             for (std::int32_t i = 1; i <= s.selection.SelectionCount && !s.Quitting; ++i) {
                 OutputMode mode = kAlone;
-                ReadMsg(s, s.selection.SelectionOrder[static_cast<std::size_t>(i)], mode);
+                ReadRawMsg(s, s.selection.SelectionOrder[static_cast<std::size_t>(i)], mode);
             }
             s.ops.BatchRunning = false;
             SignalDone(s);

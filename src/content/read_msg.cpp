@@ -113,7 +113,7 @@ bool ReadBlocksOE(State& s, std::int32_t index) {
 }
 
 void ReadMsg(State& s, std::int32_t index, OutputMode& mode) {
-    try {
+    RunGuarded(s, "ReadMsg", [&] {
         if (s.list.Mode == StoreMode::WindowsMail) {
             if (index < 1 || index >= static_cast<std::int32_t>(s.list.Wm.size()))
                 throw Fault(faults::kSubscript);
@@ -132,11 +132,17 @@ void ReadMsg(State& s, std::int32_t index, OutputMode& mode) {
         if (!ReadBlocksOE(s, index)) return;
         MsgProcessing(s, index, mode);
         MsgEnd(s, index, mode);
-    } catch (const Fault& f) {
-        EndOnFault(s, "ReadMsg", f);
-    } catch (const std::bad_alloc&) {
-        EndOnFault(s, "ReadMsg", Fault(faults::kOutOfMemory));
+    });
+}
+
+void ReadRawMsg(State& s, std::int32_t index, OutputMode& mode) {
+    if (s.list.Mode == StoreMode::WindowsMail) {
+        ReadMsg(s, index, mode);
+        return;
     }
+    RunGuarded(s, "ReadMsg", [&] {
+        if (ReadBlocksOE(s, index)) MsgEnd(s, index, mode);
+    });
 }
 
 }  // namespace pelicard

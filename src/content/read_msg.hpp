@@ -6,6 +6,10 @@ namespace pelicard {
 // Builds the working texts of message `index` of the current list, then
 // hands over to MsgProcessing (Outlook Express) and MsgEnd.
 void ReadMsg(State& s, std::int32_t index, OutputMode& mode);
+// ReadMsg for a raw copy that no editor shows (the batch tool): the stored
+// text goes to MsgEnd without the plain-text extraction, which a raw copy
+// does not use.
+void ReadRawMsg(State& s, std::int32_t index, OutputMode& mode);
 // Reads one text block at `offset` into texts.BlockText; false when offset is 0.
 bool ReadTxtMsg(State& s, std::int32_t offset);
 
