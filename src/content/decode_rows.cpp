@@ -122,8 +122,12 @@ bool ReplaceAll(std::string& s, std::string_view find, std::string_view with, bo
         s.resize(w);
         return true;
     }
+    // Growing: count first so the result is allocated once at its size
+    // (growing by doubling would hold up to three times the text at once).
+    std::size_t count = 0;
+    for (std::size_t q = pos; q != npos; q = Find(s, find, q + fl, exact)) ++count;
     std::string out;
-    out.reserve(s.size() + (wl - fl) * 8 + 64);
+    out.reserve(s.size() + (wl - fl) * count);
     std::size_t r = 0;
     while (pos != npos) {
         out.append(s, r, pos - r);

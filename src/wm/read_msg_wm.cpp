@@ -145,8 +145,10 @@ void ProcessMessageWM(State& s, std::string text, WmMessageEntry& e) {
         tx.HeaderText = std::move(text);
         tx.BodyText.clear();
     } else {
+        // The body takes over the file's buffer: a large message is held once.
         tx.HeaderText.assign(text, 0, p);
-        tx.BodyText.assign(text, p + 4, npos);
+        text.erase(0, p + 4);
+        tx.BodyText = std::move(text);
     }
     const std::string& header = tx.HeaderText;
     std::string& body = tx.BodyText;
@@ -231,9 +233,11 @@ void ProcessMessageWM(State& s, std::string text, WmMessageEntry& e) {
     }
 
     // 11, 12, 13.
-    body = DecodeProtectingAddress(s, body);
+    body = DecodeProtectingAddress(s, std::move(body));
     TidyLinesWM(body);
-    e.Body = body;
+    // Showing a message copies its entry's body back into the working text.
+    e.Body = std::move(body);
+    body.clear();
 }
 
 std::vector<std::string> ListMessageFilesWM(const std::string& folder) {
