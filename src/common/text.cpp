@@ -38,9 +38,6 @@ const Tables& T() {
     return t;
 }
 
-struct FoldHash {
-    std::size_t operator()(char c) const { return T().fold[static_cast<unsigned char>(c)]; }
-};
 struct FoldEq {
     bool operator()(char a, char b) const {
         return T().fold[static_cast<unsigned char>(a)] == T().fold[static_cast<unsigned char>(b)];
@@ -52,7 +49,6 @@ std::size_t FindImpl(std::string_view hay, std::string_view needle, std::size_t 
     if (from > hay.size()) return npos;
     if (needle.empty()) return from;
     if (needle.size() > hay.size() - from) return npos;
-    auto first = hay.begin() + static_cast<std::ptrdiff_t>(from);
     if constexpr (NoCase) {
         // A scan over the folding table: cheaper than building a searcher
         // (with its hash table) for each of the many short searches.
@@ -81,33 +77,22 @@ std::size_t FindImpl(std::string_view hay, std::string_view needle, std::size_t 
             if (k == n) return i;
         }
         return npos;
-    }
-    if (needle.size() < 4) {
-        // Short needles: a plain scan beats building a searcher.
-        const char* h = hay.data();
-        for (std::size_t i = from; i + needle.size() <= hay.size(); ++i) {
-            if constexpr (!NoCase) {
+    } else {
+        if (needle.size() < 4) {
+            // Short needles: memchr finds the candidates; cheaper than building a searcher.
+            const char* h = hay.data();
+            for (std::size_t i = from; i + needle.size() <= hay.size(); ++i) {
                 const void* p = std::memchr(h + i, needle[0], hay.size() - needle.size() - i + 1);
                 if (!p) return npos;
                 i = static_cast<std::size_t>(static_cast<const char*>(p) - h);
-            }
-            std::size_t k = 0;
-            if constexpr (NoCase) {
-                while (k < needle.size() && FoldEq{}(h[i + k], needle[k])) ++k;
-            } else {
+                std::size_t k = 1;
                 while (k < needle.size() && h[i + k] == needle[k]) ++k;
+                if (k == needle.size()) return i;
             }
-            if (k == needle.size()) return i;
+            return npos;
         }
-        return npos;
-    }
-    if constexpr (NoCase) {
-        std::boyer_moore_horspool_searcher s(needle.begin(), needle.end(), FoldHash{}, FoldEq{});
-        auto it = std::search(first, hay.end(), s);
-        return it == hay.end() ? npos : static_cast<std::size_t>(it - hay.begin());
-    } else {
         std::boyer_moore_horspool_searcher s(needle.begin(), needle.end());
-        auto it = std::search(first, hay.end(), s);
+        auto it = std::search(hay.begin() + static_cast<std::ptrdiff_t>(from), hay.end(), s);
         return it == hay.end() ? npos : static_cast<std::size_t>(it - hay.begin());
     }
 }
@@ -117,8 +102,16 @@ bool ReplaceImpl(std::string& s, std::string_view find, std::string_view with) {
     if (find.empty()) return false;
     std::size_t pos = FindImpl<NoCase>(s, find, 0);
     if (pos == npos) return false;
+    // A longer replacement counts its matches first so the result is
+    // allocated once at its size.
+    std::size_t size = s.size();
+    if (with.size() > find.size()) {
+        std::size_t count = 0;
+        for (std::size_t q = pos; q != npos; q = FindImpl<NoCase>(s, find, q + find.size())) ++count;
+        size += (with.size() - find.size()) * count;
+    }
     std::string out;
-    out.reserve(s.size());
+    out.reserve(size);
     std::size_t last = 0;
     while (pos != npos) {
         out.append(s, last, pos - last);
