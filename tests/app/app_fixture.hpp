@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "common/state.hpp"
 #include "export/printer_port.hpp"
@@ -16,25 +17,20 @@
 
 namespace pelicard::testing {
 
-struct RecordingPrinter : PrinterPort {
-    std::string font;
-    double points = 0;
-    void SetFont(const std::string& name, double size) override {
-        font = name;
-        points = size;
-    }
-};
-
 inline std::string ReadFileText(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
     std::ostringstream o;
-    o << f.rdbuf();
+    o << std::ifstream(path, std::ios::binary).rdbuf();
     return o.str();
 }
 
 inline void WriteFileText(const std::string& path, const std::string& text) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f << text;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// The five settings as one comparable, printable value.
+inline auto Fields(const Settings& x) {
+    return std::make_tuple(x.StorageFolder, x.LastFolder, int{x.GroupingOption}, int{x.SelectionOption},
+                           int{x.ConfirmOption});
 }
 
 class AppTest : public ::testing::Test {
@@ -49,13 +45,10 @@ protected:
         setenv("PELICARD_HOME", (root + "/app").c_str(), 1);
         setenv("XDG_DOCUMENTS_DIR", docs.c_str(), 1);
         setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        s.window = &window;
-        s.dialogs = &dialogs;
-        s.registry = &registry;
+        Wire(s, window);
         s.processes = &processes;
         s.sound = &sound;
         s.help = &help;
-        s.printer = &printer;
         registry.available = false;  // no registry unless a test gives one
         s.env.AppFolder = appFolder;
         s.env.MyDocumentsFolder = docs + "/";
@@ -66,6 +59,15 @@ protected:
     void WriteIni(const std::string& text) {
         std::filesystem::create_directories(appFolder);
         WriteFileText(IniPath(), text);
+    }
+    // An Outlook Express identity whose store root is the given text.
+    void GiveIdentity(const std::string& storeRoot) {
+        using V = RegistryPort::ValueType;
+        registry.available = true;
+        registry.keys["Identities"]["Last User ID"] = {V::String, std::string("{ID}") + '\0'};
+        registry.keys["Identities\\{ID}"] = {};
+        registry.keys["Identities\\{ID}\\Software\\Microsoft\\Outlook Express\\5.0"]["Store Root"] = {
+            V::ExpandString, storeRoot};
     }
     // Another state on the same fakes, with its own window.
     void Wire(State& st, FakeWindow& w) {
@@ -87,7 +89,7 @@ protected:
     FakeProcesses processes;
     FakeSound sound;
     FakeHelp help;
-    RecordingPrinter printer;
+    PrinterPort printer;
 };
 
 }  // namespace pelicard::testing

@@ -2,13 +2,16 @@
 #pragma once
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#include "support/eml_builder.hpp"
 
 namespace pelicard::testing {
 
@@ -22,6 +25,20 @@ inline std::string Slurp(const std::filesystem::path& p) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+inline std::vector<std::string> Lines(const std::string& s) {
+    std::vector<std::string> all;
+    std::istringstream in(s);
+    for (std::string l; std::getline(in, l);) all.push_back(l);
+    return all;
+}
+
+// How many times `needle` occurs in `hay`.
+inline std::size_t Count(const std::string& hay, const std::string& needle) {
+    std::size_t n = 0;
+    for (std::size_t p = hay.find(needle); p != std::string::npos; p = hay.find(needle, p + 1)) ++n;
+    return n;
+}
+
 inline std::string Quote(const std::string& s) {
     std::string q = "'";
     for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -29,17 +46,10 @@ inline std::string Quote(const std::string& s) {
 }
 
 inline CliResult RunCli(const std::string& args) {
-    static int n = 0;
-    const std::string base = (std::filesystem::temp_directory_path() /
-                              ("pelicard-cli-" + std::to_string(::getpid()) + "-" + std::to_string(++n)))
-                                 .string();
-    const int st = std::system((std::string(PELICARD_CLI) + " " + args + " >" + Quote(base + ".out") + " 2>" +
-                                Quote(base + ".err"))
-                                   .c_str());
-    CliResult r{WIFEXITED(st) ? WEXITSTATUS(st) : -1, Slurp(base + ".out"), Slurp(base + ".err")};
-    std::filesystem::remove(base + ".out");
-    std::filesystem::remove(base + ".err");
-    return r;
+    const TempFolder tmp;
+    const std::string out = tmp.Path() + "/out", err = tmp.Path() + "/err";
+    const int st = std::system((std::string(PELICARD_CLI) + " " + args + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
+    return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, Slurp(out), Slurp(err)};
 }
 
 }  // namespace pelicard::testing

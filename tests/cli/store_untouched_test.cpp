@@ -2,68 +2,40 @@
 // files keep their bytes and their times.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
-#include <string>
-#include <unistd.h>
+#include <tuple>
+
+#include "cli_run.hpp"
 
 namespace fs = std::filesystem;
+using namespace pelicard::testing;
 
 namespace {
 
-struct Snapshot {
-    std::string bytes;
-    fs::file_time_type written;
-    fs::perms perms;
-    bool operator==(const Snapshot&) const = default;
-};
+using Snapshot = std::map<std::string, std::tuple<std::string, fs::file_time_type, fs::perms>>;
 
-std::map<std::string, Snapshot> Take(const fs::path& root) {
-    std::map<std::string, Snapshot> all;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-        if (!e.is_regular_file()) continue;
-        std::ifstream in(e.path(), std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        all[e.path().string()] = {ss.str(), fs::last_write_time(e.path()), fs::status(e.path()).permissions()};
-    }
+Snapshot Take(const fs::path& root) {
+    Snapshot all;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file()) all[e.path().string()] = {Slurp(e.path()), e.last_write_time(), e.status().permissions()};
     return all;
 }
 
-int Run(const std::string& args) {
-    std::string cmd = std::string(PELICARD_CLI) + " " + args + " >/dev/null 2>&1";
-    return std::system(cmd.c_str());
+TEST(StoreUntouched, ListingShowingAndExportingLeaveEveryStoreFileAsItWas) {
+    const TempFolder folder;
+    const fs::path tmp = folder.Path();
+    fs::copy(fs::path(PELICARD_SAMPLES), tmp / "stores", fs::copy_options::recursive);
+    for (const auto& e : fs::recursive_directory_iterator(tmp / "stores"))
+        if (e.is_regular_file()) fs::permissions(e.path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const Snapshot before = Take(tmp / "stores");
+    ASSERT_FALSE(before.empty());
+    const std::string out = " --stockage " + Quote((tmp / "out").string());
+    for (const fs::path& src : {tmp / "stores/dbx/Bo\xC3\xAEte de r\xC3\xA9" "ception.dbx", tmp / "stores/wm/Archives"})
+        for (const auto& [verb, rest] : std::vector<std::pair<std::string, std::string>>{
+                 {"liste", ""}, {"liste", " --json"}, {"affiche", " 1"}, {"affiche", " 2 --brut"}, {"exporte", " --texte" + out},
+                 {"exporte", " --brut" + out}, {"exporte", " --texte --par-conversation" + out}})
+            RunCli(verb + " " + Quote(src.string()) + rest);
+    EXPECT_TRUE(Take(tmp / "stores") == before);
 }
 
 }  // namespace
-
-TEST(StoreUntouched, ListingShowingAndExportingLeaveEveryStoreFileAsItWas) {
-    const fs::path tmp = fs::temp_directory_path() / ("pelicard-untouched-" + std::to_string(::getpid()));
-    fs::remove_all(tmp);
-    fs::create_directories(tmp / "out");
-    fs::copy(fs::path(PELICARD_SAMPLES), tmp / "stores", fs::copy_options::recursive);
-    for (const auto& e : fs::recursive_directory_iterator(tmp / "stores"))
-        if (e.is_regular_file())
-            fs::permissions(e.path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    const auto before = Take(tmp / "stores");
-    ASSERT_FALSE(before.empty());
-
-    const std::string dbx = "'" + (tmp / "stores/dbx/Bo\xC3\xAEte de r\xC3\xA9" "ception.dbx").string() + "'";
-    const std::string wm = "'" + (tmp / "stores/wm/Archives").string() + "'";
-    const std::string out = " --stockage '" + (tmp / "out").string() + "'";
-    for (const std::string& src : {dbx, wm}) {
-        ::Run("liste " + src);
-        ::Run("liste " + src + " --json");
-        ::Run("affiche " + src + " 1");
-        ::Run("affiche " + src + " 2 --brut");
-        ::Run("exporte " + src + " --texte" + out);
-        ::Run("exporte " + src + " --brut" + out);
-        ::Run("exporte " + src + " --texte --par-conversation" + out);
-    }
-    EXPECT_TRUE(Take(tmp / "stores") == before);
-    fs::remove_all(tmp);
-}

@@ -36,9 +36,9 @@ protected:
     ~DbxTest() override { CloseByteFile(s.dbx.File); }
 
     // Writes the bytes to a temporary file and reads its header.
-    std::int32_t Open(const std::string& bytes, const std::string& name = "store.dbx") {
+    std::int32_t Open(const std::string& bytes) {
         CloseByteFile(s.dbx.File);
-        file = std::make_unique<TempFile>(bytes, name);
+        file = std::make_unique<TempFile>(bytes, "store.dbx");
         s.dbx.ChosenPath = file->path;
         return ReadFileHeader(s);
     }
@@ -50,19 +50,10 @@ protected:
         CompleteListOE(s);
         return true;
     }
-    std::vector<std::int32_t> CollectedOffsets() const {
-        std::vector<std::int32_t> out;
-        for (std::size_t i = 1; i < s.dbx.Records.size(); ++i) out.push_back(s.dbx.Records[i].RecordOffset);
-        return out;
-    }
-    std::vector<std::string> Keys() const {
+    // One field of every listed entry, in list order.
+    std::vector<std::string> Listed(std::string MessageEntry::*field) const {
         std::vector<std::string> out;
-        for (std::int32_t i = 1; i <= s.list.Count; ++i) out.push_back(s.list.Oe[static_cast<std::size_t>(i)].ThreadKey);
-        return out;
-    }
-    std::vector<std::string> Subjects() const {
-        std::vector<std::string> out;
-        for (std::int32_t i = 1; i <= s.list.Count; ++i) out.push_back(s.list.Oe[static_cast<std::size_t>(i)].Subject);
+        for (std::int32_t i = 1; i <= s.list.Count; ++i) out.push_back(s.list.Oe[static_cast<std::size_t>(i)].*field);
         return out;
     }
 };

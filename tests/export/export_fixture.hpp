@@ -1,6 +1,5 @@
 // A fresh state wired to the fake window and printer, a temporary storage
-// folder, and Windows Mail entries that the test reader hands over as
-// ReadMsg would.
+// folder, and Windows Mail entries that the test reader hands over as ReadMsg would.
 #pragma once
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -39,7 +38,7 @@ protected:
     }
     ~ExportTest() override { std::filesystem::remove_all(root); }
 
-    // A Windows Mail entry whose file (in <root>/src/Archives) holds `raw`.
+    // A Windows Mail entry (date "dd/mm/yyyy hh:mm:ss") whose file in <root>/src/Archives holds `raw`.
     std::int32_t Add(const std::string& subject, const std::string& date, const std::string& body,
                      const std::string& thread = "<t>", const std::string& raw = "") {
         const auto i = static_cast<std::int32_t>(s.list.Wm.size());

@@ -2,6 +2,7 @@
 // openers, what they leave in the window, and a full open of each sample.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,12 +17,8 @@
 #include "ui/commands.hpp"
 #include "wm/select_wm.hpp"
 
-using pelicard::State;
-using pelicard::Utf8ToCp1252;
-using pelicard::testing::FakeDialogs;
-using pelicard::testing::FakeProcesses;
-using pelicard::testing::FakeWindow;
-using pelicard::testing::TempFolder;
+using namespace pelicard;
+namespace pt = pelicard::testing;
 
 namespace {
 
@@ -30,20 +27,16 @@ const std::string kInbox = kSamples + "/dbx/Bo\xC3\xAEte de r\xC3\xA9" "ception.
 const std::string kNoFile = "Pas de fichier s\xE9lectionn\xE9.";
 
 struct OpenStore : ::testing::Test {
-    FakeWindow w;
-    FakeDialogs dialogs;
-    FakeProcesses processes;
+    pt::FakeWindow w;
+    pt::FakeDialogs dialogs;
+    pt::FakeProcesses processes;
     State s;
-    TempFolder temp;
+    pt::TempFolder temp;
 
-    void SetUp() override {
-        s.window = &w;
-        s.dialogs = &dialogs;
-        s.processes = &processes;
-    }
+    void SetUp() override { s.window = &w, s.dialogs = &dialogs, s.processes = &processes; }
     void OpenDbx(const std::optional<std::string>& answer) {
         dialogs.files.push_back(answer);
-        pelicard::mnuFileDbx_Click(s);
+        mnuFileDbx_Click(s);
     }
     // The window as the opener leaves it when it stops before reading.
     void ExpectCleared(const char* panel1, const char* panel2) {
@@ -52,10 +45,7 @@ struct OpenStore : ::testing::Test {
         EXPECT_EQ(w.texts["lblLvw"], "Liste des messages");
         EXPECT_TRUE(w.rows.empty());
         EXPECT_EQ(s.list.Count, 0);
-        EXPECT_FALSE(w.IsEnabled("mnuSelectAll"));
-        EXPECT_FALSE(w.IsEnabled("cmdAllTxt"));
-        EXPECT_FALSE(w.hourglass);
-        EXPECT_FALSE(s.EditorUpdate);
+        EXPECT_FALSE(w.IsEnabled("mnuSelectAll") || w.IsEnabled("cmdAllTxt") || w.hourglass || s.EditorUpdate);
     }
 };
 
@@ -69,7 +59,6 @@ TEST_F(OpenStore, DbxSampleFillsTheListThenCancellingLeavesAnEmptyWindow) {
     EXPECT_EQ(w.ListRowCount(), 57);
     EXPECT_EQ(s.selection.RowFlags, std::vector<bool>(58, false));
     EXPECT_TRUE(w.IsEnabled("mnuSelectAll"));
-    EXPECT_FALSE(w.hourglass);
 
     OpenDbx(std::nullopt);
     EXPECT_EQ(w.BoxTexts(), std::vector<std::string>{kNoFile});
@@ -81,19 +70,14 @@ TEST_F(OpenStore, DbxRefusals) {
     const std::string folders = temp.Write("Folders.DBX", std::string(64, 'x'));
     const std::string empty = temp.Write("vide.dbx", "");
     const std::string lonely = temp.Write("Courrier.dbx", std::string(64, 'x'));
-    struct Case {
-        std::string file, storeRoot;
-        bool clientRuns;
-        std::vector<std::string> boxes;
-        const char* panel2;
-    };
+    struct Case { std::string file, storeRoot; bool clientRuns; std::vector<std::string> boxes; const char* panel2; };
     const std::string security = "Par mesure de s\xE9" "curit\xE9, Outlook Express doit \xEAtre ferm\xE9.";
     const Case cases[] = {
         {folders, "", false, {"La lecture du fichier Folders.DBX n'est pas autoris\xE9" "e"}, "aucun fichier charg\xE9"},
         {empty, "", false, {"Fichier " + Utf8ToCp1252(empty) + " introuvable ou endommag\xE9", kNoFile},
          "aucun fichier charg\xE9"},
         // The store folder compared ignoring case, while the client runs.
-        {lonely, pelicard::UpperCase(temp.Path()), true, {security}, "aucun fichier charg\xE9"},
+        {lonely, UpperCase(temp.Path()), true, {security}, "aucun fichier charg\xE9"},
         // The same file outside the store folder is read (and refused as no .dbx file).
         {lonely, "/ailleurs", true, {}, "Courrier.dbx"},
     };
@@ -103,11 +87,8 @@ TEST_F(OpenStore, DbxRefusals) {
         s.env.StoreRoot = c.storeRoot;
         processes.names = c.clientRuns ? std::vector<std::string>{"bash", "MSIMN.EXE"} : std::vector<std::string>{};
         OpenDbx(c.file);
-        if (c.boxes.empty()) {
-            ASSERT_EQ(w.boxes.size(), 1u);  // the header check's own message
-        } else {
-            EXPECT_EQ(w.BoxTexts(), c.boxes);
-        }
+        EXPECT_EQ(w.boxes.size(), std::max<std::size_t>(c.boxes.size(), 1));  // or the header check's own
+        if (!c.boxes.empty()) { EXPECT_EQ(w.BoxTexts(), c.boxes); }
         ExpectCleared("Fichier dbx s\xE9lectionn\xE9", c.panel2);
     }
 }
@@ -115,37 +96,34 @@ TEST_F(OpenStore, DbxRefusals) {
 TEST_F(OpenStore, WindowsMailSampleAndRefusals) {
     const std::string archives = kSamples + "/wm/Archives";
     dialogs.files.push_back(archives + "/synth_000003.eml");
-    pelicard::cmdOpen_Click(s, 1);
+    cmdOpen_Click(s, 1);
     ASSERT_TRUE(w.boxes.empty()) << w.boxes[0].text;
-    EXPECT_EQ(s.list.Mode, pelicard::StoreMode::WindowsMail);
+    EXPECT_EQ(s.list.Mode, StoreMode::WindowsMail);
     EXPECT_EQ(w.panels[1], "Dossier choisi");
     EXPECT_EQ(w.panels[2], "Archives");
-    EXPECT_EQ(w.texts["lblLvw"], std::to_string(s.list.Count) + " messages contenus dans le dossier Archives");
-    EXPECT_EQ(s.list.Count, 32);  // 30 synth, unix-lf, the .NWS; not the empty one
+    // 30 synth, unix-lf, the .NWS; not the empty one
+    EXPECT_EQ(w.texts["lblLvw"], "32 messages contenus dans le dossier Archives");
     EXPECT_EQ(s.wm.WmFolderPath, archives);
-    EXPECT_TRUE(w.IsEnabled("mnuSelectAll"));
 
     // Windows Mail running: nothing is read.
     processes.names = {"WinMail.exe"};
     dialogs.files.push_back(archives + "/synth_000003.eml");
-    pelicard::mnuFileWM_Click(s);
-    EXPECT_EQ(w.BoxTexts(),
-              std::vector<std::string>{"Par mesure de s\xE9" "curit\xE9, Windows Mail doit \xEAtre ferm\xE9."});
+    mnuFileWM_Click(s);
+    EXPECT_EQ(w.BoxTexts(), std::vector<std::string>{"Par mesure de s\xE9" "curit\xE9, Windows Mail doit \xEAtre ferm\xE9."});
     ExpectCleared("Dossier choisi", "aucun dossier choisi");
 
     // A folder without a message: the scan's own message, an empty list.
-    processes.names.clear();
-    w.boxes.clear();
+    processes.names.clear(), w.boxes.clear();
     temp.Write("vide.eml", "");
     dialogs.files.push_back(temp.Write("notes.txt", "x"));
-    pelicard::mnuFileWM_Click(s);
+    mnuFileWM_Click(s);
     EXPECT_EQ(w.BoxTexts(), std::vector<std::string>{"Le dossier choisi ne contient pas de message valide"});
     EXPECT_EQ(w.texts["lblLvw"], "Liste des messages");
     EXPECT_FALSE(w.hourglass);
 
     // Cancelled.
     w.boxes.clear();
-    pelicard::mnuFileWM_Click(s);
+    mnuFileWM_Click(s);
     EXPECT_EQ(w.BoxTexts(), std::vector<std::string>{kNoFile});
     ExpectCleared("Dossier choisi", "aucun dossier choisi");
 }

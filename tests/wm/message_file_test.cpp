@@ -1,55 +1,35 @@
 #include <gtest/gtest.h>
 
-#include "support/eml_builder.hpp"
+#include <cstdlib>
+#include <ctime>
+
+#include "app/system_time_zone.hpp"
 #include "support/fake_window.hpp"
+#include "wm/dates.hpp"
 #include "wm/read_msg_wm.hpp"
 
 using namespace pelicard;
-using pelicard::testing::EmlBuilder;
 using pelicard::testing::FakeWindow;
+using V = std::vector<std::string>;
 
 namespace {
 
-struct ItemCase {
-    const char* header;
-    const char* key;
-    const char* value;
-};
-
-TEST(WmExtracItem, FindsFieldsAtTheHeaderStartOrALineStartOnly) {
-    const ItemCase cases[] = {
-        {"From: x", "From:", "x"},
-        {"Subject:Bonjour", "Subject:", "onjour"},  // the character after the colon is skipped
-        {"subject:   Re: RE: Bonjour  ", "Subject:", "Re: RE: Bonjour"},
-        {"X-Subject: a\r\nSubject: b", "Subject:", "b"},
-        {"Subject: a\r\n suite pli\xE9" "e\r\nTo: y", "Subject:", "a"},
-        {"Subject: premier\r\nSubject: second", "Subject:", "premier"},
-        {"To: y\r\nCc: z", "From:", ""},
-        {"To: y\r\nFrom:", "From:", ""},
-        {"To: y\r\nFrom: ", "From:", ""},
-        {"Message-ID: < a1 b2 >\r\nX: 1", "Message-ID:", "< a1 b2 >"},
-        {"", "Date:", ""},
-    };
-    State s;
-    for (const auto& c : cases) {
-        s.texts.HeaderText = c.header;
-        EXPECT_EQ(ExtracItem(s, c.key), c.value) << c.header;
-    }
-}
-
-TEST(WmDecodeWords, RemovesOneCharsetsMarkersAndTurnsUnderscores) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"=?iso-8859-1?Q?Caf=E9_cr=E8me?=", "Caf=E9 cr=E8me"},
-        {"=?ISO-8859-1?q?Caf=E9?= noir", "Caf=E9 noir"},
-        {"=?UTF-8?Q?Fran=C3=A7ois?= <f@x.org>", "Fran=C3=A7ois <f@x.org>"},
-        // With both charsets only the ISO-8859-1 markers go.
-        {"=?iso-8859-1?Q?a_b?= =?UTF-8?Q?c?=", "a b =?UTF-8?Q?c"},
-        // No Q-word: unchanged, underscores included; base64 words stay.
-        {"mot_compos\xE9", "mot_compos\xE9"},
-        {"=?iso-8859-1?B?Q2Fm6Q==?=", "=?iso-8859-1?B?Q2Fm6Q==?="},
+TEST(WmHeaderText, ExtracItemAndDecodeWordsQuirks) {
+    const std::pair<const char*, const char*> items[] = {
+        {"Subject:Bonjour", "onjour"},  // the character after the colon is skipped
+        {"subject:   Re: Bonjour  ", "Re: Bonjour"},
+        {"X-Subject: a\r\nSubject: b", "b"},  // at a line start only
+        {"Subject: a\r\n suite pli\xE9" "e\r\nSubject: c", "a"},
         {"", ""},
     };
-    for (const auto& [in, out] : cases) EXPECT_EQ(DecodeWords(in), out) << in;
+    State s;
+    for (const auto& [header, value] : items) {
+        s.texts.HeaderText = header;
+        EXPECT_EQ(ExtracItem(s, "Subject:"), value) << header;
+    }
+    // Only ISO-8859-1 Q markers go, underscores turned.
+    EXPECT_EQ(DecodeWords("=?iso-8859-1?Q?a_b?= =?UTF-8?Q?c?="), "a b =?UTF-8?Q?c");
+    EXPECT_EQ(DecodeWords("mot_a"), "mot_a");
 }
 
 class WmMessageFile : public ::testing::Test {
@@ -64,147 +44,105 @@ protected:
         return e;
     }
     FakeWindow window;
+    SystemTimeZone zone;
     State s;
 };
 
 TEST_F(WmMessageFile, HeaderFieldsBecomeTheEntrysFields) {
-    EmlBuilder b;
-    b.Header("From", "  Alice <alice@example.org> ")
-        .Header("subject", "Re: RE: Bonjour")
-        .Header("Date", "Thu, 01 Jan 2009 12:00:00 +0000")
-        .Header("Message-ID", "< a1 b2 >")
-        .Header("References", "<r1> <r2>")
-        .Body("Texte");
-    WmMessageEntry e = Read(b.Text());
-    EXPECT_EQ(e.Sender, "Alice <alice@example.org>");
-    EXPECT_EQ(e.Subject, "Bonjour");
-    EXPECT_EQ(e.DateText, "01/01/2009 12:00:00");  // the state's default zone is UTC
-    EXPECT_EQ(e.ThreadKey, "<a1b2>");
-    EXPECT_EQ(e.References, "<r1><r2>");
-    EXPECT_EQ(s.texts.HeaderText.substr(0, 6), "From: ");
-    EXPECT_NE(s.texts.HeaderText.substr(s.texts.HeaderText.size() - 2), "\r\n");
-}
-
-TEST_F(WmMessageFile, MissingFieldsGiveEmptyValuesAndTheStandInSubject) {
-    WmMessageEntry e = Read("X-Mailer: test\r\n\r\ncorps");
-    EXPECT_EQ(e.Subject, kNoSubjectWM);
-    EXPECT_EQ(e.Sender, "");
-    EXPECT_EQ(e.DateText, "");
-    EXPECT_EQ(e.ThreadKey, "");
-    EXPECT_EQ(e.References, "");
-    EXPECT_EQ(Read("Subject:   \r\n\r\nx").Subject, kNoSubjectWM);
-}
-
-TEST_F(WmMessageFile, AFileWithoutEmptyLineIsAllHeader) {
-    WmMessageEntry e = Read("From: x\r\nSubject: Seulement l'en-t\xEAte\r\n");
-    EXPECT_EQ(e.Sender, "x");
-    EXPECT_EQ(e.Subject, "Seulement l'en-t\xEAte");
-    EXPECT_EQ(e.Body, "");
-    EXPECT_EQ(s.texts.HeaderText, "From: x\r\nSubject: Seulement l'en-t\xEAte");
-}
-
-TEST_F(WmMessageFile, LfOnlyFileReadsLikeItsCrLfTwin) {
-    EmlBuilder b = pelicard::testing::SimpleEml("Fins de ligne", "<lf@x>", "<p1>", "ligne 1\nligne 2");
-    WmMessageEntry crlf = Read(b.Text());
-    WmMessageEntry lf = Read(b.LfOnly().Text());
-    EXPECT_EQ(lf.Subject, "Fins de ligne");
-    EXPECT_EQ(lf.DateText, crlf.DateText);
-    EXPECT_EQ(lf.ThreadKey, "<lf@x>");
-    EXPECT_EQ(lf.References, "<p1>");
-    EXPECT_EQ(lf.Body, crlf.Body);
-    EXPECT_NE(lf.Body.find("ligne 2"), std::string::npos);
-}
-
-TEST_F(WmMessageFile, ContentTypeDecidesTheKindAndBrokenMultipartIsPlain) {
-    struct Case {
-        const char* contentType;
-        const char* body;
-        const char* expectInBody;
-        const char* expectNotInBody;
-    };
-    const Case cases[] = {
-        {"text/enriched", "<b>gras</b>", "<b>gras</b>", ""},
-        {"TEXT/HTML; charset=iso-8859-1", "<html><body><p>Bonjour</p></body></html>", "Bonjour", "<p>"},
-        {"text/html", "<p>Bonjour</p>", "Bonjour", "<p>"},
-        {"multipart/mixed", "--x\r\nContent-Type: text/plain\r\n\r\ncorps", "--x", ""},
-        {"multipart/mixed; charset=x", "--x\r\nContent-Type: text/plain\r\n\r\ncorps", "--x", ""},
-    };
-    for (const auto& c : cases) {
-        std::string text = "Subject: t\r\nContent-Type: " + std::string(c.contentType) + "\r\n\r\n" + c.body;
-        WmMessageEntry e = Read(text);
-        EXPECT_NE(e.Body.find(c.expectInBody), std::string::npos) << c.contentType << " -> " << e.Body;
-        if (*c.expectNotInBody) {
-            EXPECT_EQ(e.Body.find(c.expectNotInBody), std::string::npos) << c.contentType;
-        }
-    }
-    // Without the space after the colon the type is read one position late: plain.
-    EXPECT_NE(Read("Content-Type:text/html\r\n\r\n<p>x</p>").Body.find("<p>"), std::string::npos);
-    EXPECT_TRUE(window.boxes.empty());
-}
-
-TEST_F(WmMessageFile, MultipartTakesItsFirstTextPart) {
-    const std::string parts =
-        "--abc\r\nContent-Type: text/plain; charset=iso-8859-1\r\n\r\nPartie texte\r\n"
-        "--abc\r\nContent-Type: text/html\r\n\r\n<p>Partie html</p>\r\n--abc--\r\n";
-    // The boundary parameter on the last header line.
-    WmMessageEntry e = Read("Subject: m\r\nContent-Type: multipart/alternative;\r\n\tboundary=\"abc\"\r\n\r\n" + parts);
-    EXPECT_EQ(e.Body, "Partie texte");
-    // A preamble: the delimiter is taken from the body.
-    e = Read("Content-Type: multipart/alternative; boundary=\"autre\"\r\n\r\nPr\xE9" "ambule\r\n\r\n" + parts);
-    EXPECT_EQ(e.Body, "Partie texte");
-    // An html first part is converted.
-    e = Read("Content-Type: multipart/alternative; boundary=\"abc\"\r\n\r\n"
-             "--abc\r\nContent-Type: text/html\r\n\r\n<p>Partie html</p>\r\n--abc--\r\n");
-    EXPECT_NE(e.Body.find("Partie html"), std::string::npos);
-    EXPECT_EQ(e.Body.find("<p>"), std::string::npos);
-    // A part without its empty line has no content.
-    e = Read("Content-Type: multipart/mixed; boundary=abc\r\n\r\n--abc\r\nContent-Type: text/plain");
-    EXPECT_EQ(e.Body, "");
-    EXPECT_TRUE(window.boxes.empty());
-}
-
-TEST_F(WmMessageFile, MultipartWithoutTextPartSubtypeIsTold) {
-    WmMessageEntry e = Read("Content-Type: multipart/mixed; boundary=abc\r\n\r\n--abc\r\n"
-                            "Content-Type: text/enriched\r\n\r\nenrichi\r\n--abc--");
-    ASSERT_EQ(window.BoxTexts(), std::vector<std::string>{"Ne contient pas de texte"});
-    EXPECT_EQ(e.Body, "enrichi");
-}
-
-TEST_F(WmMessageFile, FirstWebAddressIsKeptAsWrittenWithTheSpacesBeforeIt) {
-    WmMessageEntry e = Read("Subject: lien\r\n\r\nVoir  http://ex.org/?a=3Db  la suite.");
-    EXPECT_EQ(e.Body, "Voir  http://ex.org/?a=3Db la suite.");
-    // The address ends at the first space or line break, whichever comes first.
-    e = Read("Subject: lien\r\n\r\nVoir http://ex.org/?a=3Db fin de ligne\r\nautre");
-    EXPECT_NE(e.Body.find("Voir http://ex.org/?a=3Db fin de ligne"), std::string::npos);
-    // No address after "http://": decoded with the rest.
-    e = Read("Subject: lien\r\n\r\nhttp:// x=3Dy");
-    EXPECT_EQ(e.Body.find("=3D"), std::string::npos);
-}
-
-}  // namespace
-
-namespace {
-
-// With the content decoders: encoded words, the IsUtf8 carried from the
-// message before, base64 and attachments.
-TEST_F(WmMessageFile, DecodedFieldsAndBodies) {
-    WmMessageEntry e = Read("Subject: =?iso-8859-1?Q?Caf=E9_cr=E8me?=\r\n\r\nx");
-    EXPECT_EQ(e.Subject, "Caf\xE9 cr\xE8me");
-
+    WmMessageEntry e = Read("From:   Alice <a@x.org> \r\nsubject: Re: RE: =?iso-8859-1?Q?Caf=E9_cr=E8me?=\r\n"
+                            "Date: Thu, 01 Jan 2009 12:00:00 +0000\r\nMessage-ID: < a1 b2 >\r\n"
+                            "References: <r1> <r2>\r\n\r\nTexte");
+    EXPECT_EQ((V{e.Sender, e.Subject, e.DateText, e.ThreadKey, e.References}),  // the default zone is UTC
+              (V{"Alice <a@x.org>", "Caf\xE9 cr\xE8me", "01/01/2009 12:00:00", "<a1b2>", "<r1><r2>"}));
+    // Missing or blank fields; a file without empty line is all header.
+    e = Read("From: x\r\nSubject:   \r\n");
+    EXPECT_EQ((V{e.Subject, e.DateText, e.ThreadKey, e.Body}), (V{kNoSubjectWM, "", "", ""}));
+    EXPECT_EQ(s.texts.HeaderText, "From: x\r\nSubject:   ");
+    // A UTF-8 message sets IsUtf8; the next one's header is decoded with it.
     const std::string francois = "From: =?UTF-8?Q?Fran=C3=A7ois?=\r\n\r\nx";
     s.texts.IsUtf8 = false;
     EXPECT_EQ(Read(francois).Sender, "Fran\xC3\xA7ois");
-    // A UTF-8 message sets the flag; the next one's header is decoded with it.
     Read("Content-Type: text/plain; charset=utf-8\r\n\r\nx");
-    EXPECT_TRUE(s.texts.IsUtf8);
     EXPECT_EQ(Read(francois).Sender, "Fran\xE7ois");
+}
 
-    e = Read("Content-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\nQm9uam91cg==\r\n");
-    EXPECT_EQ(e.Body, "Bonjour");
+TEST_F(WmMessageFile, BodyFollowsTheContentType) {
+    const std::string alternatives = "--abc\r\nContent-Type: text/plain\r\n\r\nPartie texte\r\n"
+                              "--abc\r\nContent-Type: text/html\r\n\r\n<p>Partie html</p>\r\n--abc--\r\n";
+    const std::string multi = "Content-Type: multipart/alternative; boundary=\"abc\"\r\n\r\n";
+    struct Case {
+        std::string text;
+        const char* in;
+        const char* notIn = "\x01";
+        const char* box = "";
+    };
+    const Case cases[] = {
+        {"Content-Type: TEXT/HTML; charset=x\r\n\r\n<html><body><p>Bonjour</p>", "Bonjour", "<p>"},
+        // Without the space after the colon the type is read one position late.
+        {"Content-Type:text/html\r\n\r\n<p>x</p>", "<p>"},
+        // Multipart without boundary is plain.
+        {"Content-Type: multipart/mixed\r\n\r\n--x\r\nContent-Type: text/plain\r\n\r\nc", "--x"},
+        // The first text part; the boundary on a folded line, or after a preamble.
+        {"Content-Type: multipart/alternative;\r\n\tboundary=\"abc\"\r\n\r\n" + alternatives, "Partie texte", "html"},
+        {"Content-Type: multipart/mixed; boundary=\"x\"\r\n\r\nPr\xE9" "ambule\r\n\r\n" + alternatives, "Partie texte", "html"},
+        {multi + "--abc\r\nContent-Type: text/html\r\n\r\n<p>Partie html</p>\r\n--abc--", "Partie html", "<p>"},
+        {multi + "--abc\r\nContent-Type: text/plain", "", "plain"},
+        {multi + "--abc\r\nContent-Type: text/enriched\r\n\r\nenrichi\r\n--abc--", "enrichi", "--", "Ne contient pas de texte"},
+        {multi + "--abc\r\nContent-Type: text/plain\r\n\r\nVoir\r\n--abc\r\nContent-Type: application/pdf\r\n\r\nJVBERi0=\r\n--abc--",
+         "Voir", "JVBER"},
+        {"Content-Transfer-Encoding: base64\r\n\r\nQm9uam91cg==\r\n", "Bonjour", "Qm9u"},
+        // The first web address is kept as written, up to a space.
+        {"\r\n\r\nVoir  http://ex.org/?a=3Db  la suite.", "Voir  http://ex.org/?a=3Db la suite."},
+    };
+    for (const auto& c : cases) {
+        window.boxes.clear();
+        const std::string body = Read(c.text).Body;
+        EXPECT_NE(body.find(c.in), std::string::npos) << c.text << "\n-> " << body;
+        EXPECT_EQ(body.find(c.notIn), std::string::npos) << c.text << "\n-> " << body;
+        EXPECT_EQ(window.BoxTexts(), *c.box ? V{c.box} : V{}) << c.text;
+    }
+}
 
-    e = Read("Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n"
-             "Voir la pi\xE8" "ce jointe\r\n--b\r\nContent-Type: application/pdf\r\n\r\nJVBERi0=\r\n--b--\r\n");
-    EXPECT_EQ(e.Body, "Voir la pi\xE8" "ce jointe");
+TEST_F(WmMessageFile, DatesShowInParisTimeAtTheMessageDate) {
+    setenv("TZ", "Europe/Paris", 1);
+    tzset();
+    s.timeZone = &zone;
+    struct Case {
+        const char* field;
+        const char* local;
+        bool told = false;  // an unreadable ISO date is told in a box
+    };
+    const Case cases[] = {
+        {"Thu, 01 Jan 2009 12:00:00 GMT", "01/01/2009 13:00:00"},
+        {"Thu, 01 Jan 2009 12:00:00 +0530", "01/01/2009 07:00:00"},
+        // No zone, or a zone word after the offset: UTC.
+        {"01 Jan 2009 12:00:00", "01/01/2009 13:00:00"},
+        {"Thu, 01 Jan 2009 12:00:00 +0100 (CET)", "01/01/2009 13:00:00"},
+        {"Thu, 01 Jan 2009 23:00:00 +0000", "02/01/2009"},  // local midnight: the date alone
+        {"Thu, 01 Jan 09 12:00 +0000", "01/01/2009 13:00:00"},
+        // The offset in force at the message's date, around 29 March 2009 01:00 UTC.
+        {"Sun, 29 Mar 2009 00:59:59 +0000", "29/03/2009 01:59:59"},
+        {"Sun, 29 Mar 2009 01:00:00 +0000", "29/03/2009 03:00:00"},
+        {"Fri, 29 Feb 2008 22:00:00 -0200", "01/03/2008 01:00:00"},
+        {"Thu, 31 Feb 2009 12:00:00 +0000", ""},
+        {"2009-01-01T12:00:00", "", true},
+        {"2009-13-01T12:00:00Z", "", true},
+    };
+    for (const auto& c : cases) {
+        window.boxes.clear();
+        EXPECT_EQ(MsgTime(s, c.field), c.local) << c.field;
+        EXPECT_EQ(window.boxes.size(), c.told ? 1u : 0u) << c.field;
+    }
+}
+
+// Dates whose zone is glued to the time, or has a colon, read like the
+// usual form (the zone word was once read through a dangling view).
+TEST(HostileWm, ZoneWordsInEveryForm) {
+    State s;
+    const std::string usual = MsgTime(s, "Mon, 5 Mar 2007 14:07:09 +0100");
+    EXPECT_EQ(usual, "05/03/2007 13:07:09");
+    for (const char* text : {"Mon, 5 Mar 2007 14:07:09+0100", "5 Mar 2007 14:07:09+01:00", "5 Mar 2007 14:07:09 +01:00 "})
+        EXPECT_EQ(MsgTime(s, text), usual) << text;
 }
 
 }  // namespace
