@@ -1,9 +1,9 @@
-// A fresh state wired to the fakes, and a temporary home for the program's
-// folders (PELICARD_HOME, the documents folder) that is removed afterwards.
+// A fresh state wired to the fakes, and a temporary home (PELICARD_HOME, documents) removed afterwards.
 #pragma once
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,11 +18,8 @@
 namespace pelicard::testing {
 
 inline std::string ReadFileText(const std::string& path) {
-    std::ostringstream o;
-    o << std::ifstream(path, std::ios::binary).rdbuf();
-    return o.str();
+    return (std::ostringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str();
 }
-
 inline void WriteFileText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
@@ -40,15 +37,12 @@ protected:
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         root = tmpl;
         appFolder = root + "/app/";
-        docs = root + "/docs";
-        std::filesystem::create_directories(docs);
+        docs = Mkdir("docs");
         setenv("PELICARD_HOME", (root + "/app").c_str(), 1);
         setenv("XDG_DOCUMENTS_DIR", docs.c_str(), 1);
         setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
         Wire(s, window);
-        s.processes = &processes;
         s.sound = &sound;
-        s.help = &help;
         registry.available = false;  // no registry unless a test gives one
         s.env.AppFolder = appFolder;
         s.env.MyDocumentsFolder = docs + "/";
@@ -69,13 +63,12 @@ protected:
         registry.keys["Identities\\{ID}\\Software\\Microsoft\\Outlook Express\\5.0"]["Store Root"] = {
             V::ExpandString, storeRoot};
     }
-    // Another state on the same fakes, with its own window.
+    // Another state on the same fakes, with its own window: auto& [st, w] = Fresh();
+    struct Run { State st; FakeWindow w; };
     void Wire(State& st, FakeWindow& w) {
-        st.window = &w;
-        st.dialogs = &dialogs;
-        st.registry = &registry;
-        st.printer = &printer;
+        st.window = &w, st.dialogs = &dialogs, st.registry = &registry, st.printer = &printer;
     }
+    Run& Fresh() { Run& r = runs.emplace_back(); Wire(r.st, r.w); return r; }
     std::string Mkdir(const std::string& rel) {
         std::filesystem::create_directories(root + "/" + rel);
         return root + "/" + rel;
@@ -86,10 +79,9 @@ protected:
     FakeWindow window;
     FakeDialogs dialogs;
     FakeRegistry registry;
-    FakeProcesses processes;
     FakeSound sound;
-    FakeHelp help;
     PrinterPort printer;
+    std::deque<Run> runs;
 };
 
 }  // namespace pelicard::testing

@@ -17,24 +17,21 @@ namespace {
 using ServicesTest = AppTest;
 
 TEST_F(ServicesTest, ProcessesMatchByLowerCaseContainmentOfCommOrFirstArgument) {
-    processes.names = {"bash", "MSIMN.EXE", "x-winmail.exe.so"};
-    EXPECT_TRUE(IsProcessRunning(s, "msimn.exe"));
-    EXPECT_TRUE(IsProcessRunning(s, "WinMail.exe"));
-    EXPECT_FALSE(IsProcessRunning(s, "outlook.exe"));
-
-    const std::string proc = Mkdir("proc");
-    auto pid = [&](const std::string& n, const std::string& comm, const std::string& cmdline) {
-        Mkdir("proc/" + n);
-        WriteFileText(proc + "/" + n + "/comm", comm);
-        WriteFileText(proc + "/" + n + "/cmdline", cmdline);
-    };
     static const char kWine[] = "C:\\Program Files\\Outlook Express\\MSIMN.EXE\0/x\0";
-    pid("12", "wine-preloader\n", std::string(kWine, sizeof kWine - 1));
-    pid("14", "kworker/0:1\n", "");  // kernel threads have no arguments
-    pid("self", "ignored\n", "");
-    std::vector<std::string> names = ProcProcesses(proc).RunningExecutables();
+    for (const auto& [pid, comm, cmdline] : {std::tuple<std::string, std::string, std::string>{
+                                                 "12", "wine-preloader\n", std::string(kWine, sizeof kWine - 1)},
+                                             {"14", "x-winmail.exe.so\n", ""},  // no arguments, as kernel threads
+                                             {"self", "ignored\n", ""}}) {
+        WriteFileText(Mkdir("proc/" + pid) + "/comm", comm);
+        WriteFileText(root + "/proc/" + pid + "/cmdline", cmdline);
+    }
+    ProcProcesses proc(root + "/proc");
+    std::vector<std::string> names = proc.RunningExecutables();
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"MSIMN.EXE", "kworker/0:1", "wine-preloader"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"MSIMN.EXE", "wine-preloader", "x-winmail.exe.so"}));
+    s.processes = &proc;
+    EXPECT_TRUE(IsProcessRunning(s, "msimn.exe") && IsProcessRunning(s, "WinMail.exe"));
+    EXPECT_FALSE(IsProcessRunning(s, "outlook.exe"));
     EXPECT_TRUE(ProcProcesses(root + "/none").RunningExecutables().empty());
 }
 
@@ -42,23 +39,18 @@ TEST_F(ServicesTest, FileFolderAndQuestionBoxes) {
     const std::string hidden = Mkdir(".cach\xC3\xA9");
     WriteFileText(root + "/empty.txt", "");
     EXPECT_TRUE(FolderExists(hidden + "/"));
-    EXPECT_FALSE(FolderExists(root + "/empty.txt") || FolderExists(""));
-    EXPECT_FALSE(FileExists(s, hidden, false));
-    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_FALSE(FolderExists(root + "/empty.txt") || FolderExists("") || FileExists(s, hidden, false));
     EXPECT_FALSE(FileExists(s, root + "/empty.txt", true));
     FileExists(s, hidden, true);  // the path is told in the window's code page
     EXPECT_EQ(window.BoxTexts(), (std::vector<std::string>{
                                      "Fichier " + root + "/empty.txt introuvable ou endommag\xE9",
                                      "Fichier " + root + "/.cach\xE9 introuvable ou endommag\xE9"}));
-
     window.answers = {MsgResult::Yes};
     EXPECT_TRUE(AskYesNo(s, "Q ?"));
     EXPECT_FALSE(AskYesNo(s, "Q ?"));  // closing the box is no Yes
     SignalDone(s);
     EXPECT_EQ(sound.played, 1);
     EXPECT_EQ(window.texts["txtEnd"], "Op\xE9ration termin\xE9" "e");
-    EXPECT_TRUE(IsWindowsMailSystem(true, 6));
-    EXPECT_FALSE(IsWindowsMailSystem(true, 5) || IsWindowsMailSystem(true, 10) || IsWindowsMailSystem(false, 6));
 }
 
 TEST_F(ServicesTest, AboutNamesTheProgramItsDateAndVersion) {
@@ -68,8 +60,8 @@ TEST_F(ServicesTest, AboutNamesTheProgramItsDateAndVersion) {
     ASSERT_EQ(::utimensat(AT_FDCWD, exe.c_str(), times, 0), 0);
     s.app.ExecutablePath = exe;
     const std::string t = AboutText(s);
-    EXPECT_EQ(t.substr(0, t.find('\r')), "Programme pelicard du dimanche 6 d\xE9" "cembre 2026");
-    EXPECT_NE(t.find("\rVersion " PELICARD_VERSION "\rAuteur : "), std::string::npos);
+    EXPECT_EQ(t.substr(0, t.find("\rAuteur : ")),
+              "Programme pelicard du dimanche 6 d\xE9" "cembre 2026\rVersion " PELICARD_VERSION);
     EXPECT_NE(t.find("\r\rProgramme destin\xE9 \xE0 extraire les messages des fichiers Outlook Express (dbx)"),
               std::string::npos);
     s.app.ExecutablePath = root + "/absent";
@@ -78,9 +70,8 @@ TEST_F(ServicesTest, AboutNamesTheProgramItsDateAndVersion) {
 
 TEST(BuiltIn, CompletionSoundIsAShortUnclippedWaveAndTheManualIsAscii) {
     const std::string& w = DoneSoundWav();
-    auto le = [&](std::size_t at, int n) {
-        std::uint32_t v = 0;
-        for (int i = n - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(w[at + i]);
+    auto le = [&](std::size_t at, int n, std::uint32_t v = 0) {  // a little-endian number
+        while (n--) v = v << 8 | static_cast<unsigned char>(w[at + n]);
         return v;
     };
     ASSERT_GT(w.size(), 44u);
@@ -88,13 +79,12 @@ TEST(BuiltIn, CompletionSoundIsAShortUnclippedWaveAndTheManualIsAscii) {
     EXPECT_EQ(le(4, 4) + 8, w.size());
     EXPECT_EQ(le(40, 4) + 44, w.size());
     const double seconds = (w.size() - 44) / 2.0 / le(24, 4);
-    EXPECT_TRUE(seconds > 0.1 && seconds < 1.0) << seconds;
     int peak = 0;
     for (std::size_t i = 44; i + 1 < w.size(); i += 2)
         peak = std::max(peak, std::abs(static_cast<int>(static_cast<std::int16_t>(le(i, 2)))));
-    EXPECT_TRUE(peak > 5000 && peak < 32767) << peak;
+    EXPECT_TRUE(seconds > 0.1 && seconds < 1.0 && peak > 5000 && peak < 32767) << seconds << " s, " << peak;
 
-    const std::string& h = HelpHtml();
+    const std::string& h = HelpHtml();  // the manual
     EXPECT_TRUE(std::all_of(h.begin(), h.end(), [](unsigned char c) { return c < 0x80; }));
     for (const char* part : {"</html>", "Fichier dbx", "Dossier WM", "Nws et Eml", "Documents Pelicard"})
         EXPECT_NE(h.find(part), std::string::npos) << part;

@@ -1,11 +1,13 @@
-// pelicard-extract affiche on the sample stores: --brut against the
-// manifests and two shown messages worked out by hand; every verb's refusals.
+// pelicard-extract liste and affiche: the rows of a store on standard output,
+// the summary on standard error; --brut against the manifests and two shown
+// messages worked out by hand; every verb's refusals.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
 #include "cli_run.hpp"
+#include "support/dbx_builder.hpp"
 
 namespace fs = std::filesystem;
 using namespace pelicard::testing;
@@ -23,12 +25,35 @@ std::vector<std::string> BrutSha1s(const std::string& dbx, int n) {
     return Lines(Slurp(tmp.Path() + "/sums"));
 }
 
+TEST(Liste, SampleStoreRowsAndSummary) {
+    const CliResult r = RunCli("liste " + Quote(kInbox + ".dbx"));
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.err, "57/60 messages complets/contenus dans le fichier Bo\xC3\xAEte de r\xC3\xA9" "ception.dbx\n");
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 57u);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(lines[i].starts_with(std::to_string(i + 1) + "\t") && Count(lines[i], "\t") == 5) << lines[i];
+    // The reply to an absent message keeps its own subject; UTF-8 throughout.
+    EXPECT_NE(r.out.find("\tFacture n\xC2\xB0 7979\tJean Dupont\t06/02/2008 18:09:42\t20080206 180942\t<Facture n\xC2\xB0 7979>\n"),
+              std::string::npos);
+    EXPECT_EQ(Count(RunCli("liste " + Quote(kInbox + ".dbx") + " --json").out, "{\"id\": "), 57u);
+}
+
+// Tabs and line breaks inside a field come out as spaces; JSON escapes them.
+TEST(Liste, FieldsNeverBreakTheLine) {
+    const DbxMessage m{.subject = "Sujet", .convSubject = "Sujet", .ownId = "<a@b>", .references = {}, .sender = "Jean\tDupont\r\n\"Jr\"",
+                       .filetime = FileTimeUtc(2007, 3, 5, 13, 7, 9), .text = "Subject: Sujet\r\n\r\nCorps\r\n"};
+    const TempFile f(BuildDbx({m}), "test.dbx");
+    EXPECT_EQ(RunCli("liste " + Quote(f.path)).out, "1\tSujet\tJean Dupont  \"Jr\"\t05/03/2007 14:07:09\t20070305 140709\t<Sujet>\n");
+    EXPECT_EQ(RunCli("liste " + Quote(f.path) + " --json").out, "[\n  " R"({"id": 1, "objet": "Sujet", "emetteur": "Jean\tDupont\r\n\"Jr\"", "date": "05/03/2007 14:07:09", )"
+              R"("cle_date": "20070305 140709", "conversation": "<Sujet>"})" "\n]\n");
+}
+
 // Every --brut output is a stored text of the manifest, except the messages
-// cut before an attachment. Then two inbox messages, found by their raw
-// text, are shown as the text export writes them: a base64 UTF-8 plain text,
-// and a multipart cut before its attached PDF (nothing after its last line).
+// cut before an attachment. Then two inbox messages are shown as the text
+// export writes them: a base64 UTF-8 plain text, and a multipart cut before
+// its attached PDF (nothing after its last line).
 TEST(Affiche, BrutIsTheStoredTextAndShownTextsAreExact) {
-    std::vector<std::string> inbox;
     for (const auto& [path, complete, withAttachment] : {std::tuple{kInbox, 57, 7}, std::tuple{kSent, 40, 8}}) {
         SCOPED_TRACE(path);
         const auto sums = BrutSha1s(path + ".dbx", complete);
@@ -37,31 +62,24 @@ TEST(Affiche, BrutIsTheStoredTextAndShownTextsAreExact) {
         EXPECT_EQ(std::count_if(sums.begin(), sums.end(),
                                 [&](const std::string& s) { return manifest.find("\"" + s + "\"") != std::string::npos; }),
                   complete - withAttachment);
-        if (path == kInbox) inbox = sums;
     }
-    for (const auto& [brutSha1, head, tail] : {
-             std::tuple{"a92f046ae0d7d14a2a2474bae9ec28e455f6d741",
-                        "Objet : Prêt du vidéoprojecteur\r\nDate : mercredi 4 juin 2008 09:02\r\n"
-                        "Expéditeur : Thérèse Dubois\r\n\r\nNous avons été très touchés",
+    for (const auto& [id, head, tail] : {
+             std::tuple{26, "Objet : Prêt du vidéoprojecteur\r\nDate : mercredi 4 juin 2008 09:02\r\n"
+                            "Expéditeur : Thérèse Dubois\r\n\r\nNous avons été très touchés",
                         // "Â«" stays: the UTF-8 repair undoes "Ã" pairs and "=C2=" escapes, not a literal "Â".
                         "Â« bourrage papier Â» depuis lundi.\r\n\r\nThérèse Dubois"},
-             std::tuple{"258ec0a4fd31ce475db18c0ff302d1b99b61650d",
-                        "Objet : Déménagement du bureau\r\nDate : mercredi 21 juin 2006 07:39\r\n"
-                        "Expéditeur : Amélie Poulain\r\n\r\nLe comité a décidé",
+             std::tuple{7, "Objet : Déménagement du bureau\r\nDate : mercredi 21 juin 2006 07:39\r\n"
+                           "Expéditeur : Amélie Poulain\r\n\r\nLe comité a décidé",
                         "le rendez-vous de mercredi à 9 h 30 précises."}}) {
-        SCOPED_TRACE(head);
-        const auto it = std::find(inbox.begin(), inbox.end(), brutSha1);
-        ASSERT_NE(it, inbox.end());
-        CliResult r = RunCli("affiche " + Quote(kInbox + ".dbx") + " " + std::to_string(it - inbox.begin() + 1));
-        EXPECT_EQ(r.rc, 0);
-        EXPECT_TRUE(r.out.starts_with(head)) << r.out;
-        EXPECT_TRUE(r.out.ends_with(tail)) << r.out;
-        EXPECT_TRUE(r.err.empty()) << r.err;
+        const CliResult r = RunCli("affiche " + Quote(kInbox + ".dbx") + " " + std::to_string(id));
+        EXPECT_TRUE(r.rc == 0 && r.err.empty()) << id << r.err;
+        EXPECT_TRUE(r.out.starts_with(head) && r.out.ends_with(tail)) << r.out;
     }
 }
 
-// No verb writes anything or prints a row when its command line is refused.
-TEST(Cli, RefusesBadCommandLinesAndUnknownIds) {
+// No verb writes anything or prints a row when its command line or its file
+// is refused: Folders.DBX by name, whatever it holds; a damaged header named.
+TEST(Cli, RefusesBadCommandLinesUnknownIdsAndInvalidFiles) {
     const TempFolder tmp;
     EXPECT_EQ(RunCli("liste").rc, 2);
     for (const auto& [verb, rest, rc] : std::vector<std::tuple<std::string, std::string, int>>{
@@ -71,11 +89,17 @@ TEST(Cli, RefusesBadCommandLinesAndUnknownIds) {
              {"exporte", " --texte --ids 3-1", 1}, {"exporte", " --texte --ids 58", 1}, {"exporte", " --texte --ids 1,,2", 1}}) {
         const std::string args = verb + " " + Quote(kInbox + ".dbx") + rest +
                                  (verb == "exporte" ? " --stockage " + Quote(tmp.Path() + "/out") : "");
-        CliResult r = RunCli(args);
-        EXPECT_EQ(r.rc, rc) << args;
-        EXPECT_TRUE(r.out.empty() && !r.err.empty()) << args;
+        const CliResult r = RunCli(args);
+        EXPECT_TRUE(r.rc == rc && r.out.empty() && !r.err.empty()) << args << " -> " << r.rc;
     }
     EXPECT_FALSE(fs::exists(tmp.Path() + "/out"));
+    for (const auto& [name, bytes, message] :
+         {std::tuple{"Folders.DBX", Slurp(kInbox + ".dbx"), "La lecture du fichier Folders.DBX n'est pas autoris\xC3\xA9" "e"},
+          std::tuple{"faux.dbx", std::string(0x100, 'x'), " n'est pas un fichier Outlook Express valide "}}) {
+        const CliResult r = RunCli("liste " + Quote(tmp.Write(name, bytes)));
+        EXPECT_TRUE(r.rc == 1 && r.out.empty()) << name;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    }
 }
 
 }  // namespace

@@ -15,10 +15,7 @@
 
 namespace pelicard::testing {
 
-struct CliResult {
-    int rc = -1;
-    std::string out, err;
-};
+struct CliResult { int rc = -1; std::string out, err; };
 
 inline std::string Slurp(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);

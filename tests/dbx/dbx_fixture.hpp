@@ -6,8 +6,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "app/system_time_zone.hpp"
 #include "common/fault.hpp"
@@ -30,8 +28,7 @@ protected:
     DbxTest() {
         ::setenv("TZ", "Europe/Paris", 1);
         ::tzset();
-        s.window = &window;
-        s.timeZone = &zone;
+        s.window = &window, s.timeZone = &zone;
     }
     ~DbxTest() override { CloseByteFile(s.dbx.File); }
 
@@ -60,14 +57,10 @@ protected:
 
 inline DbxMessage Msg(const std::string& subject, const std::string& id = "", const std::string& refs = "",
                       const std::string& conv = "") {
-    DbxMessage m;
-    m.subject = subject;
-    m.convSubject = conv.empty() ? subject : conv;
+    DbxMessage m{subject, conv.empty() ? subject : conv, {}, {}, "Jean", FileTimeUtc(2007, 3, 5, 13, 7, 9),
+                 "Subject: " + subject + "\r\n\r\nCorps\r\n"};
     if (!id.empty()) m.ownId = id;
     if (!refs.empty()) m.references = refs;
-    m.sender = "Jean";
-    m.filetime = FileTimeUtc(2007, 3, 5, 13, 7, 9);
-    m.text = "Subject: " + subject + "\r\n\r\nCorps\r\n";
     return m;
 }
 

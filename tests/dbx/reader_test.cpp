@@ -1,5 +1,7 @@
 // Header checks, tree walk and index records of the .dbx reader, against
 // damaged and hostile stores.
+#include <cstdio>
+
 #include "dbx/conversions.hpp"
 #include "dbx/index_record.hpp"
 #include "dbx_fixture.hpp"
@@ -10,9 +12,7 @@ namespace {
 void ExpectOneBox(const FakeWindow& w, const std::string& title, const std::string& text, bool closed) {
     ASSERT_EQ(w.boxes.size(), 1u);
     EXPECT_EQ(w.boxes[0].title, title);
-    if (!text.empty()) {
-        EXPECT_EQ(w.boxes[0].text, text);
-    }
+    if (!text.empty()) { EXPECT_EQ(w.boxes[0].text, text); }
     EXPECT_EQ(w.closed, closed);
 }
 
@@ -26,10 +26,8 @@ TEST_F(DbxTest, CountOfTwoToThe31EndsTheProgramUnderTheProgramTitle) {
 TEST_F(DbxTest, HeaderChecksReportOnce) {
     const std::string good = BuildDbx({Msg("a", "<a>")});
     const std::pair<std::uint32_t, std::string> cases[] = {
-        {0x00, std::string("\xCF\xAD\x12\xFF", 4)},  // first signature
-        {0x10, std::string(1, '\0')},                // second signature
-        {0x04, std::string("\xC6\xFD\x74\x6F", 4)},  // folder list kind
-        {0x00, std::string(28, 'x')},                // all three
+        {0x00, std::string("\xCF\xAD\x12\xFF", 4)}, {0x10, std::string(1, '\0')},  // first, second signature
+        {0x04, std::string("\xC6\xFD\x74\x6F", 4)}, {0x00, std::string(28, 'x')},   // folder list kind; all three
     };
     for (const auto& [at, patch] : cases) {
         window.boxes.clear();
@@ -49,7 +47,7 @@ TEST_F(DbxTest, HeaderChecksReportOnce) {
     ExpectOneBox(window, "ReadFileHeader", faults::kReadPastEnd, true);
 }
 
-TEST_F(DbxTest, WalkSurvivesLoopsAndStopsAtTheAnnouncedCount) {
+TEST_F(DbxTest, WalkSurvivesLoopsAndBrokenNodesAndStopsAtTheAnnouncedCount) {
     DbxBuilder b;
     std::vector<std::uint32_t> r;
     for (int k = 0; k < 4; ++k) r.push_back(b.AddRecord({DbxAttr::Direct(0x84, 1)}));
@@ -68,25 +66,25 @@ TEST_F(DbxTest, WalkSurvivesLoopsAndStopsAtTheAnnouncedCount) {
     EXPECT_TRUE(window.boxes.empty());
     CompleteListOE(s);
     EXPECT_EQ(DbxSummaryLabel(s, "a.dbx"), "4/2147483632 messages complets/contenus dans le fichier a.dbx");
-}
 
-TEST_F(DbxTest, BrokenNodesAreTold) {
-    DbxBuilder b;
-    const std::uint32_t r = b.AddRecord({DbxAttr::Direct(0x84, 1)});
-    const std::uint32_t child = b.AddNode({{r, 0}});
-    const std::uint32_t root = b.AddNode({{0, child}, {r, 0x7FFF0000}});  // the second child is beyond the file
-    b.Finish(3, root);
-    ASSERT_GT(Open(b.Bytes()), 0);
-    StartTreeWalk(s, root);
+    // Broken nodes are told.
+    window.boxes.clear();
+    DbxBuilder c;
+    const std::uint32_t rec = c.AddRecord({DbxAttr::Direct(0x84, 1)});
+    const std::uint32_t child = c.AddNode({{rec, 0}});
+    const std::uint32_t top = c.AddNode({{0, child}, {rec, 0x7FFF0000}});  // the second child is beyond the file
+    c.Finish(3, top);
+    ASSERT_GT(Open(c.Bytes()), 0);
+    StartTreeWalk(s, top);
     EXPECT_EQ(s.dbx.CollectedCount, 2);
     ExpectOneBox(window, "ReadTreeHeader", faults::kReadPastEnd, false);
 
     window.boxes.clear();
-    ASSERT_GT(Open(std::string(b.Bytes()).replace(child, 4, std::string(4, '\0'))), 0);
-    EXPECT_THROW(StartTreeWalk(s, root), ProgramEnding);
-    std::string hex;
-    for (std::uint32_t v = child; v; v >>= 4) hex.insert(hex.begin(), "0123456789ABCDEF"[v & 15]);
-    ExpectOneBox(window, "ReadTreeHeader", "Incoh\xE9rence marqueur arbre " + hex + " / 00000000", true);
+    ASSERT_GT(Open(std::string(c.Bytes()).replace(child, 4, std::string(4, '\0'))), 0);
+    EXPECT_THROW(StartTreeWalk(s, top), ProgramEnding);
+    char text[64];
+    std::snprintf(text, sizeof text, "Incoh\xE9rence marqueur arbre %X / 00000000", child);
+    ExpectOneBox(window, "ReadTreeHeader", text, true);
 }
 
 // Nodes packed every 24 bytes up to 0x10000, each claiming 255 entries that
@@ -121,45 +119,35 @@ TEST_F(DbxTest, OverlappingNodesCollectNoMoreRecordsThanTheFileCanHold) {
     EXPECT_EQ(s.list.Oe[1].Subject, "Sujet");
 }
 
-class RecordTest : public DbxTest {
-protected:
-    // One record, read as entry 1.
-    void Read(const std::vector<DbxAttr>& attrs, std::string patchData = {}) {
+// Values end where the next begins and at the end of the data area; identifiers
+// 0x34 to 0x4F and data areas past 32 767 bytes are read like any other. The
+// text position is the last of 0x04 and 0x84; a wrong marker leaves the record unread.
+TEST_F(DbxTest, RecordValuesStayInTheirRecord) {
+    auto read = [&](const std::vector<DbxAttr>& attrs, const std::string& patch = {}) {  // as entry 1
         DbxBuilder b;
         const std::uint32_t r = b.AddRecord(attrs);
-        if (!patchData.empty()) b.Patch(r, patchData);
+        if (!patch.empty()) b.Patch(r, patch);
         b.Finish(1, b.AddNode({{r, 0}}));
         ASSERT_GT(Open(b.Bytes()), 0);
         s.dbx.Records.assign(2, {});
         s.dbx.Records[1].RecordOffset = static_cast<std::int32_t>(r);
         ReadIndexRecord(s, 1);
-    }
-    std::string Value(int d) { return ParamICarValue(s, 1, d, Greater(s, 1, d)); }
-};
-
-// Values end where the next begins and at the end of the data area; identifiers
-// 0x34 to 0x4F and data areas past 32 767 bytes are read like any other.
-TEST_F(RecordTest, IndirectValuesStayInTheDataArea) {
-    const std::string big(40000, 'x');
-    Read({DbxAttr::Indirect(0x40, big), DbxAttr::Indirect(0x04, "BBBB"), DbxAttr::Direct(0x90, 7),
-          DbxAttr::Indirect(0x4F, std::string(28, 'C')), DbxAttr{0x08, {}, 500000u}});
-    EXPECT_EQ(Value(0x40), big);
-    EXPECT_EQ(Greater(s, 1, 0x04), 4);
-    EXPECT_EQ(Value(0x4F), std::string(28, 'C'));
-    EXPECT_EQ(Value(0x08), "");  // starts beyond the data area
-    EXPECT_EQ(ParamDCarValue(s, 1, 3), Le24(7));
-}
-
-TEST_F(RecordTest, TextPositionTakesTheLastOf04And84) {
-    const std::pair<std::vector<DbxAttr>, std::int32_t> cases[] = {
-        {{DbxAttr::U32(0x04, 0x3000), DbxAttr::Direct(0x84, 0x900000)}, 0x900000},
-        {{DbxAttr::Direct(0x84, 0x900000), DbxAttr::U32(0x04, 0x3000)}, 0x3000},
     };
-    for (const auto& [attrs, expected] : cases) {
-        Read(attrs);
-        EXPECT_EQ(FindTextOffset(s, 1), expected);
-    }
-    Read({DbxAttr::Direct(0x84, 1)}, Le32(12345));  // wrong marker: left unread
+    auto value = [&](int d) { return ParamICarValue(s, 1, d, Greater(s, 1, d)); };
+    const std::string big(40000, 'x');
+    read({DbxAttr::Indirect(0x40, big), DbxAttr::Indirect(0x04, "BBBB"), DbxAttr::Direct(0x90, 7),
+          DbxAttr::Indirect(0x4F, std::string(28, 'C')), DbxAttr{0x08, {}, 500000u}});
+    EXPECT_EQ(value(0x40), big);
+    EXPECT_EQ(Greater(s, 1, 0x04), 4);
+    EXPECT_EQ(value(0x4F), std::string(28, 'C'));
+    EXPECT_EQ(value(0x08), "");  // starts beyond the data area
+    EXPECT_EQ(ParamDCarValue(s, 1, 3), Le24(7));
+
+    read({DbxAttr::U32(0x04, 0x3000), DbxAttr::Direct(0x84, 0x900000)});
+    EXPECT_EQ(FindTextOffset(s, 1), 0x900000);
+    read({DbxAttr::Direct(0x84, 0x900000), DbxAttr::U32(0x04, 0x3000)});
+    EXPECT_EQ(FindTextOffset(s, 1), 0x3000);
+    read({DbxAttr::Direct(0x84, 1)}, Le32(12345));
     EXPECT_FALSE(s.dbx.Records[1].Read);
     EXPECT_EQ(FindTextOffset(s, 1), 0);
     EXPECT_TRUE(window.boxes.empty());

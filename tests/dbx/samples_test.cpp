@@ -1,7 +1,7 @@
 // The real-layout sample stores, checked against their manifests: which
 // records are listed, with which subject, sender, date and conversation key,
 // in conversation order.
-#include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <map>
 
@@ -37,9 +37,7 @@ std::string ParisTime(long long filetime) {
     std::tm tm{};
     localtime_r(&t, &tm);
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900,
-                  tm.tm_hour, tm.tm_min, tm.tm_sec);
-    return buf;
+    return std::string(buf, std::strftime(buf, sizeof buf, "%d/%m/%Y %H:%M:%S", &tm));
 }
 
 class SampleTest : public DbxTest, public ::testing::WithParamInterface<const char*> {};

@@ -1,26 +1,88 @@
-// Saving to files: names, collisions, the path budget, the bytes of each
-// command, combined outputs and failures.
+// Saving and printing: names, collisions, the path budget, the bytes of each
+// command, combined outputs, failures, and the print layout (one-unit characters).
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
 
 #include "common/fault.hpp"
+#include "common/state.hpp"
 #include "export/batch.hpp"
-#include "export_fixture.hpp"
+#include "export/msg_end.hpp"
+#include "export/print.hpp"
+#include "support/fake_printer.hpp"
+#include "support/fake_window.hpp"
 
 namespace fs = std::filesystem;
 using namespace pelicard;
 using namespace pelicard::testing;
+using Lines = std::vector<std::string>;
 
 namespace {
 
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+void Spill(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+
 const std::string kDate = "05/03/2007 14:07:09", kKey = "_20070305 140709", kD1 = "01/01/2008 10:00:00";
 const std::string kSep = "\r\n\r\n" + std::string(71, '-') + "\r\n";
+const std::string M(11, ' '), kRule = M + std::string(47, '-'), kPage = std::string(170, ' ');  // margin, separator, header
 
 std::string Block(const std::string& subject, const std::string& date, const std::string& body) {
     return "Objet : " + subject + "\r\nDate : " + date + "\r\nExp\xE9" "diteur : Anne\r\n\r\n" + body;
 }
 
-class SaveTest : public ExportTest {
+// A fresh state wired to the fake window and printer, a temporary storage folder,
+// and Windows Mail entries that Read hands over as ReadMsg would.
+class ExportTest : public ::testing::Test {
 protected:
+    ExportTest() {
+        std::string tmpl = (fs::temp_directory_path() / "pelicard-export-XXXXXX").string();
+        root = mkdtemp(tmpl.data());
+        fs::create_directories(root + "/src/Archives");
+        fs::create_directories(root + "/store");
+        s.window = &window, s.printer = &printer;
+        s.settings.StorageFolder = root + "/store";
+        s.list.Mode = StoreMode::WindowsMail;
+    }
+    ~ExportTest() override { fs::remove_all(root); }
+
+    // A Windows Mail entry (date "dd/mm/yyyy hh:mm:ss") whose file in <root>/src/Archives holds `raw`.
+    std::int32_t Add(const std::string& subject, const std::string& date, const std::string& body,
+                     const std::string& thread = "<t>", const std::string& raw = "") {
+        const auto i = static_cast<std::int32_t>(s.list.Wm.size());
+        WmMessageEntry e{root + "/src/Archives/m" + std::to_string(i) + ".eml", body, subject, "Anne", date, {}, thread, {}};
+        e.DateKey = date.substr(6, 4) + date.substr(3, 2) + date.substr(0, 2) + " " + date.substr(11, 2) +
+                    date.substr(14, 2) + date.substr(17, 2);
+        Spill(e.FilePath, raw);
+        s.list.Wm.push_back(e);
+        return s.list.Count = i;
+    }
+    void Select(const std::vector<std::int32_t>& ids) {
+        s.selection.SelectionOrder.assign(1, 0);
+        s.selection.SelectionOrder.insert(s.selection.SelectionOrder.end(), ids.begin(), ids.end());
+        s.selection.SelectionCount = static_cast<std::int32_t>(ids.size());
+    }
+    static void Read(State& s, std::int32_t i, OutputMode& mode) {
+        const WmMessageEntry& e = s.list.Wm[static_cast<std::size_t>(i)];
+        s.texts.SubjectLine = "Objet : " + e.Subject + "\r\n";
+        s.texts.DateSenderBlock = "Date : " + e.DateText + "\r\nExp\xE9" "diteur : " + e.Sender + "\r\n\r\n";
+        s.texts.BodyText = e.Body;
+        MsgEnd(s, i, mode);
+    }
+    void ReadAlone(std::int32_t i) { OutputMode mode = kAlone; Read(s, i, mode); }
+    std::string Dir() const { return s.settings.StorageFolder + "/Archives/"; }
+    std::set<std::string> Files() const {
+        std::set<std::string> names;
+        std::error_code ec;
+        for (auto& e : fs::directory_iterator(Dir(), ec)) names.insert(e.path().filename().string());
+        return names;
+    }
     int TooLongBoxes() const {
         return static_cast<int>(std::count_if(window.boxes.begin(), window.boxes.end(), [](const ShownBox& b) {
             return b.text == "Chemin trop long\r\nCe message ne sera pas enregistr\xE9" && b.icon == MsgIcon::Critical;
@@ -31,9 +93,34 @@ protected:
         s.settings.StorageFolder = root + "/" + std::string(total - tail - root.size() - 11, 'p');
         fs::create_directories(s.settings.StorageFolder);
     }
+
+    State s;
+    FakeWindow window;
+    FakePrinter printer;
+    std::string root;
 };
+using SaveTest = ExportTest;
+using PrintTest = ExportTest;
 
 }  // namespace
+
+TEST(SavedNames, SubjectToNameAndTheRawHeaderFacts) {
+    const char* names[][2] = {
+        {"Re : Budget 2008 ?", "Re_Budget 2008"}, {"???", "___"}, {"R\xE9union: ordre ?", "R\xE9union_ ordre"},
+        {"a/b\\c<d>e|f'g\"h*i", "a_b_c_d_e_f_g_h_i"}, {"Note.  ", "Note.  "}, {"fin___", "fin"},
+    };
+    for (auto& c : names) EXPECT_EQ(StandardName(c[0]), c[1]) << c[0];
+    // Newsgroups only at the start of a header line (one inside a line: the Outlook Express copy below).
+    const char* extensions[][2] = {{"From: a\nnewsgroups: fr.test\n\nbody", "nws"}, {"From: a\r\n\r\nNewsgroups: body", "eml"}};
+    for (auto& c : extensions) EXPECT_EQ(RawExtension(c[0]), c[1]) << c[0];
+    const char* subjects[][2] = {
+        {"X-Subject: no\nsubject: old\nTo: b\n\nSubject: body", "X-Subject: no\nsubject: NEW\nTo: b\n\nSubject: body"},
+        {"Subject:\r\nTo: b\r\n\r\nb", "Subject:NEW\r\nTo: b\r\n\r\nb"},                 // empty: next header kept
+        {"Subject: long\r\n old tail\r\nTo: b\r\n\r\nb", "Subject: NEW\r\nTo: b\r\n\r\nb"},  // folded: replaced whole
+        {"From: a\r\n\r\nSubject: b", "Subject: NEW\r\nFrom: a\r\n\r\nSubject: b"},  // none: added at the head
+    };
+    for (auto& c : subjects) EXPECT_EQ(ReplaceRawSubject(c[0], "NEW"), c[1]) << c[0];
+}
 
 // Plain copies are pinned by the tests below; here the edited subject and body.
 TEST_F(SaveTest, ModifiedCopiesTakeTheEditedSubjectAndBody) {
@@ -41,8 +128,7 @@ TEST_F(SaveTest, ModifiedCopiesTakeTheEditedSubjectAndBody) {
     const std::int32_t i = Add("Re : Budget 2008 ?", kDate, "corps", "<t>", raw);
     window.texts["txtSubject"] = "Nouveau \xE0 jour";
     window.texts["txtBody"] = "\xE9" "dit\xE9";
-    s.selection.BodyModified = true;
-    s.selection.SubjectModified = s.ops.SaveModifiedRaw = true;
+    s.selection.BodyModified = s.selection.SubjectModified = s.ops.SaveModifiedRaw = true;
     ReadAlone(i);
     s.selection.SubjectModified = s.ops.SaveModifiedRaw = false;  // an unedited subject stays as it was
     s.ops.SaveModifiedText = true;
@@ -73,9 +159,9 @@ TEST_F(SaveTest, CollisionsAreNumberedAndNothingIsOverwritten) {
     Spill(base + "-1" + kKey + ".txt", "ancien");
     for (int k = 0; k < 3; ++k) ReadAlone(i);
     EXPECT_EQ(Files().size(), 4u);
-    EXPECT_EQ(Slurp(base + kKey + ".txt"), Block("R\xE9union", kDate, "corps"));
     EXPECT_EQ(Slurp(base + "-1" + kKey + ".txt"), "ancien");
-    EXPECT_EQ(Slurp(base + "-3" + kKey + ".txt"), Block("R\xE9union", kDate, "corps"));
+    EXPECT_EQ(Slurp(base + kKey + ".txt"), Block("R\xE9union", kDate, "corps"));
+    EXPECT_EQ(Slurp(base + "-3" + kKey + ".txt"), Slurp(base + kKey + ".txt"));
 }
 
 TEST_F(SaveTest, PathBudgetAndNameLimit) {
@@ -90,7 +176,6 @@ TEST_F(SaveTest, PathBudgetAndNameLimit) {
     ReadAlone(i);  // the collision counter no longer fits
     EXPECT_EQ(Files(), std::set<std::string>{"R" + kKey + ".txt"});
     EXPECT_EQ(TooLongBoxes(), 2);
-
     // A long accented subject is cut to the file system's 255-byte name limit.
     s.settings.StorageFolder = root + "/store";
     const std::int32_t j = Add(std::string(200, '\xE9'), kDate, "corps");
@@ -106,29 +191,20 @@ TEST_F(SaveTest, FolderThatCannotBeCreatedIsReportedAndEndsTheProgram) {
     s.ops.SaveAllText = true;
     Spill(root + "/store/Archives", "un fichier");
     EXPECT_THROW(ReadAlone(Add("Sujet", kDate, "corps")), ProgramEnding);
-    ASSERT_EQ(window.boxes.size(), 1u);
-    EXPECT_EQ(window.boxes[0].text, "Impossible de cr\xE9" "er le dossier " + root +
-                                        "/store/Archives\r\nUn \xE9l\xE9ment du chemin n'est pas un dossier");
+    EXPECT_EQ(window.BoxTexts(), Lines{"Impossible de cr\xE9" "er le dossier " + root +
+                                       "/store/Archives\r\nUn \xE9l\xE9ment du chemin n'est pas un dossier"});
     EXPECT_TRUE(window.closed);
     EXPECT_EQ(Slurp(root + "/store/Archives"), "un fichier");
 }
 
-TEST_F(SaveTest, CombinedFilesBySelectionAndByConversation) {
+// By conversation: a3 is not next to a1/a2 in the list, so it stands alone.
+TEST_F(SaveTest, CombinedFilesByConversation) {
     s.ops.SaveAllText = true;
+    s.settings.GroupingOption = 1;
     const std::int32_t a2 = Add("Re: Projet", "02/01/2008 10:00:00", "a2", "<Projet>");
     const std::int32_t a1 = Add("Projet", kD1, "a1", "<PROJET>");
     const std::int32_t b = Add("Autre", "05/01/2008 10:00:00", "b", "<Autre>");
     Select({b, Add("Re: Projet", "09/01/2008 10:00:00", "a3", "<projet>"), a1, a2});
-    s.settings.SelectionOption = 1;
-    BatchDriver(s, Read);
-    EXPECT_EQ(Files(), std::set<std::string>{"Archives.txt"});
-    EXPECT_EQ(Slurp(Dir() + "Archives.txt"), Block("Projet", kD1, "a1") + kSep + Block("Re: Projet", "02/01/2008 10:00:00", "a2") +
-                                                 kSep + Block("Autre", "05/01/2008 10:00:00", "b") + kSep +
-                                                 Block("Re: Projet", "09/01/2008 10:00:00", "a3"));
-
-    // By conversation: a3 is not next to a1/a2 in the list, so it stands alone.
-    fs::remove_all(Dir());
-    s.settings = {s.settings.StorageFolder, "", 1, 0, 0};
     BatchDriver(s, Read);
     EXPECT_EQ(Files(), (std::set<std::string>{"Autre_20080105 100000.txt", "Projet.txt", "Re_ Projet_20080109 100000.txt"}));
     EXPECT_EQ(Slurp(Dir() + "Projet.txt"),
@@ -145,7 +221,6 @@ TEST_F(SaveTest, CombinedOutputFollowsWhatItsFirstMessageDid) {
     Read(s, a, following);
     Read(s, b, last);
     EXPECT_EQ(Slurp(Dir() + "Archives.txt"), Block("A", kD1, "a") + kSep + Block("B", "02/01/2008 10:00:00", "b"));
-
     // The first message's path is too long: the rest of the output is skipped.
     Budget(255, 4);
     Select({a, b, Add("C", "03/01/2008 10:00:00", "c")});
@@ -154,4 +229,48 @@ TEST_F(SaveTest, CombinedOutputFollowsWhatItsFirstMessageDid) {
     EXPECT_TRUE(Files().empty());
     EXPECT_EQ(s.exp.SkippedCount, 3);
     EXPECT_FALSE(window.closed);
+}
+
+// A line wraps at a space; then the long word is cut hard, not at the earlier space, and nothing is lost.
+TEST_F(PrintTest, LinesWrapAtSpacesOrHardWithoutLosingCharacters) {
+    s.exp.WidthLimit = 5;
+    PrintLine(s, "ab cdefghijklmnop");
+    EXPECT_EQ(printer.lines, (Lines{M + "ab", M + "cdefg", M + "hijkl", M + "mnop"}));
+}
+
+TEST_F(PrintTest, PageHoldsHeaderAndSixtyThreeCountedLines) {
+    s.exp.WidthLimit = 90;
+    for (int k = 0; k < 64; ++k) PrintLine(s, "x");
+    EXPECT_EQ(Lines(printer.lines.begin() + 62, printer.lines.end()), (Lines{M + "x", "<page>", "", kPage + "2", "", M + "x"}));
+}
+
+TEST_F(PrintTest, SelectionIsOneJobWithSeparatorsInDateOrder) {
+    s.ops.PrintSelected = true;
+    s.settings.SelectionOption = 1;
+    printer.pageWidth = 101;  // limit 91 (90.9 rounded)
+    Select({Add("A", "03/01/2008 10:00:00", "a1\r\na2"), Add("B", "01/01/2008 10:00:00", "b")});
+    BatchDriver(s, Read);
+    EXPECT_EQ(s.exp.WidthLimit, 91);
+    Lines expected = {"", kPage + "1", ""};
+    for (const char* l : {"Objet : B", "Date : 01/01/2008 10:00:00", "Exp\xE9" "diteur : Anne", "", "b", "", "-",
+                          "Date : 03/01/2008 10:00:00", "Exp\xE9" "diteur : Anne", "", "a1", "a2"})
+        expected.push_back(*l == 0 ? "" : *l == '-' ? kRule : M + l);
+    expected.push_back("<end>");
+    EXPECT_EQ(printer.lines, expected);
+}
+
+TEST_F(PrintTest, FollowingMessageStartsANewPageWhenMoreThan57LinesAreCounted) {
+    s.ops.PrintSelected = true;
+    s.settings.SelectionOption = 1;
+    for (std::size_t n : {53u, 54u}) {  // 4 + n lines counted after the first message
+        printer.lines.clear();
+        s.list.Wm.resize(1);
+        std::string body = "l";
+        for (std::size_t k = 1; k < n; ++k) body += "\r\nl";
+        Select({Add("A", "01/01/2008 10:00:00", body), Add("B", "02/01/2008 10:00:00", "b")});
+        BatchDriver(s, Read);
+        const Lines next = n == 53 ? Lines{"", kRule} : Lines{"<page>", "", kPage + "2", "", "", kRule};
+        const auto after = printer.lines.begin() + static_cast<std::ptrdiff_t>(7 + n);  // after the first message
+        EXPECT_EQ(Lines(after, after + static_cast<std::ptrdiff_t>(next.size())), next) << n;
+    }
 }

@@ -2,94 +2,78 @@
 // openers, what they leave in the window, and a full open of each sample.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "common/state.hpp"
 #include "common/text.hpp"
-#include "dbx/select_dbx.hpp"
 #include "support/eml_builder.hpp"
 #include "support/fake_services.hpp"
 #include "support/fake_window.hpp"
 #include "ui/commands.hpp"
-#include "wm/select_wm.hpp"
 
 using namespace pelicard;
-namespace pt = pelicard::testing;
 
 namespace {
 
 const std::string kSamples = PELICARD_SAMPLES;
-const std::string kInbox = kSamples + "/dbx/Bo\xC3\xAEte de r\xC3\xA9" "ception.dbx";
-const std::string kNoFile = "Pas de fichier s\xE9lectionn\xE9.";
+const std::string kNoFile = "Pas de fichier s\xE9lectionn\xE9.", kNoneLoaded = "aucun fichier charg\xE9";
+const std::string kDbxPanel = "Fichier dbx s\xE9lectionn\xE9", kWmPanel = "Dossier choisi";
+using Texts = std::vector<std::string>;
 
 struct OpenStore : ::testing::Test {
-    pt::FakeWindow w;
-    pt::FakeDialogs dialogs;
-    pt::FakeProcesses processes;
+    pelicard::testing::FakeWindow w;
+    pelicard::testing::FakeDialogs dialogs;
+    pelicard::testing::FakeProcesses processes;
+    pelicard::testing::TempFolder temp;
     State s;
-    pt::TempFolder temp;
 
     void SetUp() override { s.window = &w, s.dialogs = &dialogs, s.processes = &processes; }
-    void OpenDbx(const std::optional<std::string>& answer) {
-        dialogs.files.push_back(answer);
-        mnuFileDbx_Click(s);
+    void Open(void (*click)(State&), const std::optional<std::string>& answer) {
+        w.boxes.clear(), dialogs.files.push_back(answer);
+        click(s);
     }
     // The window as the opener leaves it when it stops before reading.
-    void ExpectCleared(const char* panel1, const char* panel2) {
-        EXPECT_EQ(w.panels[1], panel1);
-        EXPECT_EQ(w.panels[2], panel2);
+    void ExpectCleared(const std::string& panel1, const std::string& panel2) {
+        EXPECT_EQ(std::pair(w.panels[1], w.panels[2]), std::pair(panel1, panel2));
         EXPECT_EQ(w.texts["lblLvw"], "Liste des messages");
-        EXPECT_TRUE(w.rows.empty());
-        EXPECT_EQ(s.list.Count, 0);
+        EXPECT_TRUE(w.rows.empty() && s.list.Count == 0);
         EXPECT_FALSE(w.IsEnabled("mnuSelectAll") || w.IsEnabled("cmdAllTxt") || w.hourglass || s.EditorUpdate);
     }
 };
 
 TEST_F(OpenStore, DbxSampleFillsTheListThenCancellingLeavesAnEmptyWindow) {
-    OpenDbx(kInbox);
+    Open(mnuFileDbx_Click, kSamples + "/dbx/Bo\xC3\xAEte de r\xC3\xA9" "ception.dbx");
     ASSERT_TRUE(w.boxes.empty()) << w.boxes[0].text;
-    EXPECT_EQ(w.texts["lblLvw"],
-              "57/60 messages complets/contenus dans le fichier Bo\xEEte de r\xE9" "ception.dbx");
-    EXPECT_EQ(w.panels[1], "Fichier dbx s\xE9lectionn\xE9");
-    EXPECT_EQ(w.panels[2], "Bo\xEEte de r\xE9" "ception.dbx");
-    EXPECT_EQ(w.ListRowCount(), 57);
-    EXPECT_EQ(s.selection.RowFlags, std::vector<bool>(58, false));
-    EXPECT_TRUE(w.IsEnabled("mnuSelectAll"));
+    EXPECT_EQ(w.texts["lblLvw"], "57/60 messages complets/contenus dans le fichier Bo\xEEte de r\xE9" "ception.dbx");
+    EXPECT_EQ(std::pair(w.panels[1], w.panels[2]), std::pair(kDbxPanel, std::string("Bo\xEEte de r\xE9" "ception.dbx")));
+    EXPECT_TRUE(w.ListRowCount() == 57 && s.selection.RowFlags == std::vector<bool>(58, false) &&
+                w.IsEnabled("mnuSelectAll"));
 
-    OpenDbx(std::nullopt);
-    EXPECT_EQ(w.BoxTexts(), std::vector<std::string>{kNoFile});
-    ExpectCleared("Fichier dbx s\xE9lectionn\xE9", "aucun fichier charg\xE9");
+    Open(mnuFileDbx_Click, std::nullopt);
+    EXPECT_EQ(w.BoxTexts(), Texts{kNoFile});
+    ExpectCleared(kDbxPanel, kNoneLoaded);
     EXPECT_EQ(s.selection.RowFlags.size(), 1u);
 }
 
 TEST_F(OpenStore, DbxRefusals) {
-    const std::string folders = temp.Write("Folders.DBX", std::string(64, 'x'));
-    const std::string empty = temp.Write("vide.dbx", "");
-    const std::string lonely = temp.Write("Courrier.dbx", std::string(64, 'x'));
-    struct Case { std::string file, storeRoot; bool clientRuns; std::vector<std::string> boxes; const char* panel2; };
-    const std::string security = "Par mesure de s\xE9" "curit\xE9, Outlook Express doit \xEAtre ferm\xE9.";
-    const Case cases[] = {
-        {folders, "", false, {"La lecture du fichier Folders.DBX n'est pas autoris\xE9" "e"}, "aucun fichier charg\xE9"},
-        {empty, "", false, {"Fichier " + Utf8ToCp1252(empty) + " introuvable ou endommag\xE9", kNoFile},
-         "aucun fichier charg\xE9"},
-        // The store folder compared ignoring case, while the client runs.
-        {lonely, UpperCase(temp.Path()), true, {security}, "aucun fichier charg\xE9"},
-        // The same file outside the store folder is read (and refused as no .dbx file).
-        {lonely, "/ailleurs", true, {}, "Courrier.dbx"},
-    };
-    for (const Case& c : cases) {
+    const std::string lonely = temp.Write("Courrier.dbx", std::string(64, 'x')), empty = temp.Write("vide.dbx", "");
+    struct Case { std::string file, storeRoot; bool clientRuns; Texts boxes; std::string panel2; };
+    for (const Case& c : {
+             Case{temp.Write("Folders.DBX", std::string(64, 'x')), "", false,
+                  {"La lecture du fichier Folders.DBX n'est pas autoris\xE9" "e"}, kNoneLoaded},
+             Case{empty, "", false, {"Fichier " + Utf8ToCp1252(empty) + " introuvable ou endommag\xE9", kNoFile}, kNoneLoaded},
+             // The store folder compared ignoring case, while the client runs.
+             Case{lonely, UpperCase(temp.Path()), true, {"Par mesure de s\xE9" "curit\xE9, Outlook Express doit \xEAtre ferm\xE9."}, kNoneLoaded},
+             // The same file outside the store folder is read (and refused as no .dbx file).
+             Case{lonely, "/ailleurs", true, {}, "Courrier.dbx"}}) {
         SCOPED_TRACE(c.file);
-        w.boxes.clear();
         s.env.StoreRoot = c.storeRoot;
-        processes.names = c.clientRuns ? std::vector<std::string>{"bash", "MSIMN.EXE"} : std::vector<std::string>{};
-        OpenDbx(c.file);
+        processes.names = c.clientRuns ? Texts{"bash", "MSIMN.EXE"} : Texts{};
+        Open(mnuFileDbx_Click, c.file);
         EXPECT_EQ(w.boxes.size(), std::max<std::size_t>(c.boxes.size(), 1));  // or the header check's own
         if (!c.boxes.empty()) { EXPECT_EQ(w.BoxTexts(), c.boxes); }
-        ExpectCleared("Fichier dbx s\xE9lectionn\xE9", c.panel2);
+        ExpectCleared(kDbxPanel, c.panel2);
     }
 }
 
@@ -98,34 +82,24 @@ TEST_F(OpenStore, WindowsMailSampleAndRefusals) {
     dialogs.files.push_back(archives + "/synth_000003.eml");
     cmdOpen_Click(s, 1);
     ASSERT_TRUE(w.boxes.empty()) << w.boxes[0].text;
-    EXPECT_EQ(s.list.Mode, StoreMode::WindowsMail);
-    EXPECT_EQ(w.panels[1], "Dossier choisi");
-    EXPECT_EQ(w.panels[2], "Archives");
+    EXPECT_TRUE(s.list.Mode == StoreMode::WindowsMail && s.wm.WmFolderPath == archives);
+    EXPECT_EQ(std::pair(w.panels[1], w.panels[2]), std::pair(kWmPanel, std::string("Archives")));
     // 30 synth, unix-lf, the .NWS; not the empty one
     EXPECT_EQ(w.texts["lblLvw"], "32 messages contenus dans le dossier Archives");
-    EXPECT_EQ(s.wm.WmFolderPath, archives);
 
-    // Windows Mail running: nothing is read.
-    processes.names = {"WinMail.exe"};
-    dialogs.files.push_back(archives + "/synth_000003.eml");
-    mnuFileWM_Click(s);
-    EXPECT_EQ(w.BoxTexts(), std::vector<std::string>{"Par mesure de s\xE9" "curit\xE9, Windows Mail doit \xEAtre ferm\xE9."});
-    ExpectCleared("Dossier choisi", "aucun dossier choisi");
+    processes.names = {"WinMail.exe"};  // Windows Mail running: nothing is read
+    Open(mnuFileWM_Click, archives + "/synth_000003.eml");
+    EXPECT_EQ(w.BoxTexts(), Texts{"Par mesure de s\xE9" "curit\xE9, Windows Mail doit \xEAtre ferm\xE9."});
+    ExpectCleared(kWmPanel, "aucun dossier choisi");
 
-    // A folder without a message: the scan's own message, an empty list.
-    processes.names.clear(), w.boxes.clear();
-    temp.Write("vide.eml", "");
-    dialogs.files.push_back(temp.Write("notes.txt", "x"));
-    mnuFileWM_Click(s);
-    EXPECT_EQ(w.BoxTexts(), std::vector<std::string>{"Le dossier choisi ne contient pas de message valide"});
-    EXPECT_EQ(w.texts["lblLvw"], "Liste des messages");
-    EXPECT_FALSE(w.hourglass);
+    processes.names.clear(), temp.Write("vide.eml", "");  // no valid message: the scan's own box, an empty list
+    Open(mnuFileWM_Click, temp.Write("notes.txt", "x"));
+    EXPECT_EQ(w.BoxTexts(), Texts{"Le dossier choisi ne contient pas de message valide"});
+    EXPECT_TRUE(w.texts["lblLvw"] == "Liste des messages" && !w.hourglass);
 
-    // Cancelled.
-    w.boxes.clear();
-    mnuFileWM_Click(s);
-    EXPECT_EQ(w.BoxTexts(), std::vector<std::string>{kNoFile});
-    ExpectCleared("Dossier choisi", "aucun dossier choisi");
+    Open(mnuFileWM_Click, std::nullopt);  // cancelled
+    EXPECT_EQ(w.BoxTexts(), Texts{kNoFile});
+    ExpectCleared(kWmPanel, "aucun dossier choisi");
 }
 
 }  // namespace

@@ -1,27 +1,33 @@
-// The main window's logic over the fake window: enabling rules for 0, 1 and
-// several selected rows, keys, select all, column sorting, the resize rules.
+// The main window's logic over a Windows Mail list held in memory: enabling
+// rules for 0, 1 and several selected rows, keys, select all, column sorting,
+// the resize rules; stepping, edits, the save and print commands; the options
+// menu (grouping options, storage folder and settings file, help faults).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
 #include <map>
-#include <string>
+#include <sstream>
 #include <tuple>
-#include <vector>
 
-#include "common/state.hpp"
+#include "common/fault.hpp"
+#include "support/eml_builder.hpp"
+#include "support/fake_printer.hpp"
+#include "support/fake_services.hpp"
 #include "support/fake_window.hpp"
 #include "ui/commands.hpp"
 #include "ui/layout.hpp"
+#include "ui/options_menu.hpp"
 #include "ui/window_logic.hpp"
 
-using pelicard::State;
+namespace fs = std::filesystem;
+using namespace pelicard;
 
 namespace {
 
-struct Rect {
-    int left, top, width, height;
-    bool operator==(const Rect&) const = default;
-};
+using Rect = std::array<int, 4>;  // left, top, width, height
 
 // The fake window, also keeping where controls were moved and column widths.
 struct LayoutWindow : pelicard::testing::FakeWindow {
@@ -31,31 +37,50 @@ struct LayoutWindow : pelicard::testing::FakeWindow {
     void ListSetColumnWidth(int column, int twips) override { columnWidths[column] = twips; }
 };
 
-// A Windows Mail list of n messages held in memory, "ID" i on row i, with the
-// given rows selected and clicked.
+// n messages, message i in file Archives/i.eml; row r lists the "ID" ids[r-1]
+// (r when ids is empty); the given rows selected and clicked; nothing saved.
 struct Harness {
     LayoutWindow w;
+    pelicard::testing::FakePrinter printer;
+    pelicard::testing::FakeDialogs dialogs;
+    pelicard::testing::TempFolder temp;
     State s;
-    Harness(int n = 0, std::initializer_list<int> rows = {}) {
-        s.window = &w;
-        if (n == 0) return;
-        s.list.Mode = pelicard::StoreMode::WindowsMail;
-        s.list.Wm.assign(static_cast<std::size_t>(n) + 1, {});
+    fs::path out = fs::path(temp.Path()) / "Documents Pelicard" / "Archives";
+
+    explicit Harness(int n = 0, const std::vector<int>& rows = {}, const std::vector<int>& ids = {}) {
+        s.window = &w, s.printer = &printer, s.dialogs = &dialogs;
+        s.settings.StorageFolder = temp.Path() + "/Documents Pelicard";
+        fs::create_directories(s.settings.StorageFolder);
+        s.list.Mode = StoreMode::WindowsMail, s.list.Count = n, s.wm.WmFolderPath = temp.Path() + "/Archives";
+        s.list.Wm.resize(static_cast<std::size_t>(n) + 1);
         for (int i = 1; i <= n; ++i) {
-            auto& e = s.list.Wm[static_cast<std::size_t>(i)];
-            e.Subject = "Sujet " + std::to_string(i);
-            e.ThreadKey = "<" + e.Subject + ">";
-            const int row = w.ListAddRow(e.Subject);
-            for (const char* t : {"a@b", "03/12/2007 14:05:00", "20071203 140500"}) w.ListAddSubItem(row, t);
-            w.ListAddSubItem(row, std::to_string(i));
+            const std::string k = std::to_string(i);
+            s.list.Wm[static_cast<std::size_t>(i)] = {
+                temp.Write("Archives/" + k + ".eml", "Subject: Sujet " + k + "\r\n\r\nCorps " + k), "Corps " + k,
+                "Sujet " + k, "Paul", "0" + k + "/01/2008 10:00:00", "2008010" + k + " 100000", "<Sujet " + k + ">", ""};
+            w.rows[w.ListAddRow("") - 1] = {"", "", "", "", std::to_string(ids.empty() ? i : ids[i - 1])};
         }
-        s.list.Count = n;
-        pelicard::SizeRowFlags(s);
+        SizeRowFlags(s);
+        if (!rows.empty()) Select(rows);
+    }
+    void Select(const std::vector<int>& rows) {
+        w.selected.assign(w.selected.size(), false);
         for (int r : rows) w.selected[static_cast<std::size_t>(r - 1)] = true;
-        if (rows.size()) pelicard::lvwMessages_Click(s);
+        lvwMessages_Click(s);
+        w.doEvents = 0, w.log.clear(), w.visible["txtEnd"] = false;
     }
     bool On(const char* control) { return w.IsEnabled(control); }
+    static std::string Read(const fs::path& file) {
+        return (std::stringstream() << std::ifstream(file, std::ios::binary).rdbuf()).str();
+    }
+    std::size_t SavedCount() { return fs::exists(out) ? std::distance(fs::directory_iterator(out), {}) : 0; }
 };
+
+// Four messages listed as IDs 3, 1, 4, 2 (a sorted view).
+struct MessageCommands : Harness, ::testing::Test {
+    MessageCommands() : Harness(4, {}, {3, 1, 4, 2}) {}
+};
+struct OptionsMenu : Harness, ::testing::Test {};
 
 TEST(WindowLogicClick, EnablesWhatFitsTheNumberOfSelectedRows) {
     struct Case { std::vector<int> rows; const char* panel; bool grouping, some, down; const char* shown; };
@@ -65,90 +90,184 @@ TEST(WindowLogicClick, EnablesWhatFitsTheNumberOfSelectedRows) {
         Harness h(5);
         // A previous selection of several rows left the stepping buttons on.
         h.w.SetEnabled("cmdDown", true), h.w.SetEnabled("cmdUp", true), h.s.selection.SubjectModified = true;
-        for (int r : c.rows) h.w.selected[static_cast<std::size_t>(r - 1)] = true;
-        pelicard::lvwMessages_Click(h.s);
-        EXPECT_EQ(h.w.panels[4], c.panel);
-        EXPECT_EQ(h.On("cmdGrouping"), c.grouping);
+        h.Select(c.rows);
+        EXPECT_EQ(std::tuple(h.w.panels[4], h.On("cmdGrouping"), h.On("cmdDown"), h.w.texts["txtSubject"]),
+                  std::tuple(std::string(c.panel), c.grouping, c.down, std::string(c.shown)));
         for (const char* k : {"fraPrinting", "cmdPrint", "cmdAllTxt", "cmdAllNws"}) EXPECT_EQ(h.On(k), c.some) << k;
-        for (const char* k : {"cmdModTxt", "cmdModNws", "cmdUp"}) EXPECT_FALSE(h.On(k)) << k;
-        EXPECT_EQ(h.On("cmdDown"), c.down);
-        EXPECT_EQ(h.w.texts["txtSubject"], c.shown);
-        EXPECT_FALSE(h.s.selection.SubjectModified || h.s.EditorUpdate);
+        EXPECT_FALSE(h.On("cmdModTxt") || h.On("cmdModNws") || h.On("cmdUp") || h.s.selection.SubjectModified ||
+                     h.s.EditorUpdate);
     }
 }
 
 TEST(WindowLogicKeys, ArrowsKeepTheEditStateOtherSelectingKeysActAsAClickTheRestDoNothing) {
-    struct Case { int key; bool moves, acts, keepsEdit; };
+    struct Case { int key; bool moves, keepsEdit; };
     // Down arrow; Home, End, space bar; then keys with the selection left alone.
-    for (const Case& c : {Case{40, 1, 1, 1}, Case{36, 1, 1, 0}, Case{35, 1, 1, 0}, Case{32, 1, 1, 0},
-                          Case{36, 0, 0, 0}, Case{16, 0, 0, 0}, Case{37, 0, 0, 0}, Case{9, 0, 0, 0}}) {
+    for (const Case& c : {Case{40, 1, 1}, Case{36, 1, 0}, Case{35, 1, 0}, Case{32, 1, 0},
+                          Case{36, 0, 0}, Case{16, 0, 0}, Case{37, 0, 0}, Case{9, 0, 0}}) {
         SCOPED_TRACE(c.key);
         Harness h(4, {2});
-        h.s.selection.SubjectModified = true;
-        pelicard::EnableModifyCommands(h.s, true);
-        h.w.log.clear();
+        h.s.selection.SubjectModified = true, EnableModifyCommands(h.s, true), h.w.log.clear();
         if (c.moves) h.w.selected = {true, false, false, true};
-        pelicard::lvwMessages_KeyUp(h.s, c.key);
-        EXPECT_EQ(h.w.log.empty(), !c.acts);
-        if (!c.acts) continue;
-        EXPECT_EQ(h.w.panels[4], "2");
-        EXPECT_EQ(h.w.texts["txtSubject"], "Sujet 1");
-        EXPECT_TRUE(h.On("cmdDown"));
-        EXPECT_EQ(h.s.selection.SubjectModified, c.keepsEdit);
-        EXPECT_EQ(h.On("cmdModNws"), c.keepsEdit);
+        lvwMessages_KeyUp(h.s, c.key);
+        EXPECT_EQ(h.w.log.empty(), !c.moves);  // acts only when the selection moved
+        if (!c.moves) continue;
+        EXPECT_TRUE(h.w.panels[4] == "2" && h.w.texts["txtSubject"] == "Sujet 1" && h.On("cmdDown"));
+        EXPECT_EQ(std::pair(h.s.selection.SubjectModified, h.On("cmdModNws")), std::pair(c.keepsEdit, c.keepsEdit));
     }
 }
 
-TEST(WindowLogicSelectAll, SelectsEveryRowAndShowsTheFirst) {
-    Harness empty, h(500);
-    pelicard::mnuSelectAll_Click(empty.s);  // an empty list: nothing happens
-    EXPECT_TRUE(empty.w.log.empty());
-    pelicard::mnuSelectAll_Click(h.s);
-    EXPECT_EQ(h.w.panels[4], "500");
-    EXPECT_EQ(std::count(h.s.selection.RowFlags.begin() + 1, h.s.selection.RowFlags.end(), true), 500);
-    EXPECT_EQ(h.w.texts["txtSubject"], "Sujet 1");
-    EXPECT_TRUE(h.On("cmdDown"));
-    EXPECT_FALSE(h.On("cmdGrouping"));
-}
-
-TEST(WindowLogicSort, ColumnClicksFlipOneDirectionSortDatesOnTheirKeyAndClearTheSelection) {
-    Harness h(3, {1, 2});
+TEST(WindowLogicSortAndSelectAll, ColumnClicksFlipOneDirectionSortDatesOnTheirKeyAndClearTheSelection) {
+    Harness empty, h(60, {1, 2});
     // column clicked, expected sort key, descending
-    for (const auto& [column, key, descending] :
-         {std::tuple{0, 0, true}, std::tuple{2, 3, false}, std::tuple{1, 1, true}, std::tuple{4, 4, false}}) {
-        pelicard::lvwMessages_ColumnClick(h.s, column);
-        EXPECT_TRUE(h.w.sorted);
-        EXPECT_EQ(h.w.sortKey, key);
-        EXPECT_EQ(h.w.sortDescending, descending);
+    for (auto [column, key, descending] : {std::tuple{0, 0, true}, {2, 3, false}, {1, 1, true}, {4, 4, false}}) {
+        lvwMessages_ColumnClick(h.s, column);
+        EXPECT_TRUE(h.w.sorted && h.w.sortKey == key && h.w.sortDescending == descending) << column;
     }
     EXPECT_EQ(std::count(h.w.selected.begin(), h.w.selected.end(), true), 0);
     for (const char* k : {"cmdGrouping", "cmdAllTxt", "cmdPrint", "cmdDown"}) EXPECT_FALSE(h.On(k)) << k;
+
+    mnuSelectAll_Click(empty.s);  // an empty list: nothing happens
+    EXPECT_TRUE(empty.w.log.empty());
+    mnuSelectAll_Click(h.s);  // every row, the first one shown
+    EXPECT_EQ(std::tuple(h.w.panels[4], h.w.texts["txtSubject"], h.On("cmdDown"), h.On("cmdGrouping")),
+              std::tuple(std::string("60"), std::string("Sujet 1"), true, false));
+    EXPECT_EQ(std::count(h.s.selection.RowFlags.begin() + 1, h.s.selection.RowFlags.end(), true), 60);
 }
 
 TEST(WindowLogicResize, FollowsTheEdgesAndSnapsBackAtTheMinimum) {
     Harness h;
-    LayoutWindow& w = h.w;
-    auto start = [](const char* name) {
-        const auto* p = pelicard::FindStartPlace(name);
-        return Rect{p->left, p->top, p->width, p->height};
-    };
     int width = 13055, height = 9100;
-    pelicard::Form_Resize(h.s, width, height, false);
-    EXPECT_EQ(w.places["fraAllRecord"].left, width - 6730);
-    EXPECT_EQ(w.places["txtBody"].height, height + 2550 - 8100);
-    EXPECT_EQ(w.columnWidths[1], 8570);  // W - 370 - 10625 + 6510.04
-    EXPECT_EQ(w.panelWidths[2], 5010);   // W + 3009.82 - 11055
+    Form_Resize(h.s, width, height, false);
+    EXPECT_EQ(h.w.places["fraAllRecord"][0], width - 6730);
+    EXPECT_EQ(h.w.places["txtBody"][3], height + 2550 - 8100);
+    EXPECT_EQ(std::pair(h.w.columnWidths[1], h.w.panelWidths[2]), std::pair(8570, 5010));
 
     width = 9000, height = 5000;  // smaller than the smallest window: back to the start places
-    pelicard::Form_Resize(h.s, width, height, false);
-    EXPECT_EQ(width, pelicard::kMinWindowWidth);
-    EXPECT_EQ(height, pelicard::kMinWindowHeight);
-    for (const char* c : {"fraAllRecord", "txtEnd", "txtBody"}) EXPECT_EQ(w.places[c], start(c)) << c;
+    Form_Resize(h.s, width, height, false);
+    EXPECT_EQ(std::pair(width, height), std::pair(kMinWindowWidth, kMinWindowHeight));
+    for (const char* c : {"fraAllRecord", "txtEnd", "txtBody"}) {
+        const auto* p = FindStartPlace(c);
+        EXPECT_EQ(h.w.places[c], (Rect{p->left, p->top, p->width, p->height})) << c;
+    }
+    h.w.places.clear(), width = 20000;  // minimised: nothing moves
+    Form_Resize(h.s, width, height, true);
+    EXPECT_TRUE(h.w.places.empty());
+}
 
-    w.places.clear();  // minimised: nothing moves
-    width = 20000;
-    pelicard::Form_Resize(h.s, width, height, true);
-    EXPECT_TRUE(w.places.empty());
+TEST_F(MessageCommands, StepsThroughTheSelectionInRowOrderAndBeepsAtTheEnds) {
+    Select({1, 2, 4});  // IDs 3, 1, 2
+    struct Step { void (*click)(State&); int position; const char* shown; bool up, down; int beeps; };
+    for (const Step& st : {Step{cmdUp_Click, 1, "Sujet 3", false, true, 1}, Step{cmdDown_Click, 2, "Sujet 1", true, true, 1},
+                           Step{cmdDown_Click, 3, "Sujet 2", true, false, 1}, Step{cmdDown_Click, 3, "Sujet 2", true, false, 2}}) {
+        w.visible["txtEnd"] = true;
+        st.click(s);
+        EXPECT_EQ(std::tuple(s.selection.CurrentPosition, w.texts["txtSubject"], On("cmdUp"), On("cmdDown"), w.beeps,
+                             w.visible["txtEnd"]),
+                  std::tuple(st.position, std::string(st.shown), st.up, st.down, st.beeps, false));
+    }
+}
+
+TEST_F(MessageCommands, EditsAreRecordedForOneMessageAndRefusedForTwo) {
+    struct Case { std::vector<int> rows; bool subject, body, modTxt, modNws; std::size_t boxes; };
+    for (const Case& c : {Case{{3}, true, false, true, true, 0}, Case{{3}, false, true, true, false, 0},
+                          Case{{2, 3}, true, true, false, false, 2}}) {
+        Select(c.rows);
+        w.boxes.clear();
+        if (c.body) txtBody_Change(s);
+        if (c.subject) txtSubject_Change(s);
+        EXPECT_EQ(std::pair(s.selection.SubjectModified, s.selection.BodyModified),
+                  std::pair(c.subject && !c.boxes, c.body && !c.boxes));
+        EXPECT_EQ(std::pair(On("cmdModTxt"), On("cmdModNws")), std::pair(c.modTxt, c.modNws));
+        ASSERT_EQ(w.boxes.size(), c.boxes);
+        for (const auto& b : w.boxes) EXPECT_EQ(b.text, "On ne peut modifier qu'un seul message \xE0 la fois");
+    }
+}
+
+TEST_F(MessageCommands, SavingTheEditedMessageWritesTheEditsAndSignalsTheEnd) {
+    Select({});  // nothing shown: an edit has nothing to be saved into
+    txtSubject_Change(s), cmdModTxt_Click(s);
+    EXPECT_EQ(SavedCount(), 0u);
+    Select({3});  // ID 4
+    w.texts["txtSubject"] = "Nouveau";
+    txtSubject_Change(s), cmdModTxt_Click(s);
+    EXPECT_TRUE(w.visible["txtEnd"]);
+    EXPECT_EQ(Read(out / "Sujet 4_m_20080104 100000.txt").rfind("Objet : Nouveau\r\n", 0), 0u);
+    txtSubject_Click(s), cmdModNws_Click(s);
+    EXPECT_EQ(Read(out / "Sujet 4_m_20080104 100000.eml"), "Subject: Nouveau\r\n\r\nCorps 4");
+}
+
+TEST_F(MessageCommands, BatchCommandsLetTheWindowRunAndSteppingAfterAPrintOnlyDisplays) {
+    struct Case { void (*click)(State&); std::uint8_t grouping; std::size_t files, jobs; bool stepping; };
+    for (const Case& c : {Case{cmdAllTxt_Click, 0, 3, 0, false}, Case{cmdAllNws_Click, 1, 3, 0, false},  // grouped or not
+                          Case{cmdPrint_Click, 0, 0, 3, true}}) {
+        fs::remove_all(out), printer.jobs.clear(), s.settings.GroupingOption = c.grouping;
+        Select({1, 2, 4});
+        c.click(s);
+        EXPECT_EQ(std::pair(w.doEvents, SavedCount()), std::pair(3, c.files));  // DoEvents once a message
+        EXPECT_NE(std::find(w.log.begin(), w.log.end(), "show Bar"), w.log.end());
+        EXPECT_FALSE(w.progressVisible || s.ops.BatchRunning);
+        EXPECT_TRUE(w.visible["txtEnd"] && On("cmdDown") == c.stepping);
+        if (c.stepping) cmdDown_Click(s);  // shows the next one, prints nothing more
+        EXPECT_EQ(printer.jobs.size(), c.jobs);
+    }
+}
+
+TEST_F(MessageCommands, NothingRunsWhileTheProgramUpdatesTheWindow) {
+    Select({1, 2});
+    s.EditorUpdate = true;
+    for (auto h : {cmdUp_Click, cmdDown_Click, txtSubject_Change, txtBody_Change, cmdModTxt_Click, cmdModNws_Click,
+                   cmdAllTxt_Click, cmdAllNws_Click, cmdPrint_Click})
+        h(s);
+    EXPECT_TRUE(w.log.empty() && w.beeps == 0 && SavedCount() == 0);
+}
+
+TEST_F(OptionsMenu, GroupingOptionsAreNeverBothOnAndTheMenuShowsOnlyWhatIsInForce) {
+    auto &g = s.settings.GroupingOption, &sel = s.settings.SelectionOption;
+    for (int run = 0; run < 3 * 64; ++run) {  // every sequence of 6 clicks from each start (none, one, other)
+        g = run / 64 == 1, sel = run / 64 == 2;
+        for (int k = 0; k < 6; ++k) {
+            const bool grouping = (run >> k) & 1;
+            const int before = grouping ? g : sel;
+            grouping ? mnuGrouping_Click(s) : mnuSelection_Click(s);
+            SCOPED_TRACE(::testing::Message() << run << " " << k);
+            EXPECT_EQ(grouping ? g : sel, 1 - before);
+            EXPECT_LE(g + sel, 1);
+            EXPECT_TRUE(w.checked["mnuGrouping"] == g && w.visible["lblGrouping"] == g &&
+                        w.checked["mnuSelection"] == sel && w.visible["lblSelection"] == sel);
+        }
+    }
+}
+
+TEST_F(OptionsMenu, HelpFaultIsReportedThenTheProgramEndsThroughItsShutdown) {
+    struct FailingHelp : HelpPort {
+        void ShowHelp() override { throw Fault(faults::kFileNotFound); }
+    } help;
+    s.help = &help;
+    EXPECT_THROW(mnuHelp_Click(s), ProgramEnding);
+    ASSERT_EQ(w.boxes.size(), 1u);
+    EXPECT_TRUE(w.boxes[0].title == "mnuHelp_Click" && w.closed);
+}
+
+TEST_F(OptionsMenu, StorageFolderChangeCreatesTheFolderAndRewritesTheSettingsAtOnce) {
+    const fs::path root = temp.Path(), ini = root / "Pelicard.ini";
+    const std::string old = (root / "docs" / "Documents Pelicard").string();
+    const std::string chosen = (root / "Archives \xC3\xA9t\xC3\xA9").string();  // UTF-8 accents
+    fs::create_directories(old), fs::create_directories(chosen), s.env.AppFolder = root.string() + "/";
+    struct Case { std::string answer; bool changed; std::size_t boxes; };
+    // Cancelled, cannot be created there, a file and not a folder, chosen.
+    for (const Case& c : {Case{"", false, 0}, Case{(root / "no/such").string(), false, 1}, Case{ini.string(), false, 1},
+                          Case{chosen, true, 0}}) {
+        SCOPED_TRACE(c.answer);
+        s.settings.StorageFolder = old, w.boxes.clear(), dialogs.folders.push_back(c.answer);
+        std::ofstream(ini, std::ios::binary) << "old\r\n";
+        mnuStorage_Click(s);
+        EXPECT_EQ(dialogs.pickCalls.back().defaultFolder, (root / "docs").string());
+        const std::string now = c.changed ? chosen + "/Documents Pelicard" : old;
+        EXPECT_TRUE(s.settings.StorageFolder == now && fs::is_directory(now));
+        const std::string iniText = Read(ini);
+        EXPECT_EQ(iniText.rfind(c.changed ? now + "\r\n" : "old\r\n", 0), 0u) << iniText;
+        EXPECT_TRUE(w.boxes.size() == c.boxes && !w.closed);
+    }
 }
 
 }  // namespace
