@@ -13,6 +13,7 @@
 #include "common/report.hpp"
 #include "common/text.hpp"
 #include "export/print.hpp"
+#include "export/safe_files.hpp"
 
 namespace pelicard {
 namespace {
@@ -55,27 +56,8 @@ std::string_view Utf8FitBytes(std::string_view s, std::size_t bytes) {
 
 // ---- System errors in French ----
 
-std::string SystemReason(int err) {
-    switch (err) {
-        case EACCES:
-        case EPERM: return "Permission refusée";
-        case ENOSPC: return "Disque plein";
-        case EDQUOT: return "Quota de disque dépassé";
-        case EROFS: return "Système de fichiers en lecture seule";
-        case ENOENT: return "Chemin d'accès introuvable";
-        case ENOTDIR: return "Un élément du chemin n'est pas un dossier";
-        case ENAMETOOLONG: return "Nom de fichier trop long";
-        case EIO: return "Erreur d'entrée/sortie";
-        case EMFILE:
-        case ENFILE: return "Trop de fichiers ouverts";
-        case EISDIR: return "Un dossier porte ce nom";
-        default: return "Erreur système " + ToDecimal(err) + " (" + std::strerror(err) + ")";
-    }
-}
-
 [[noreturn]] void ThrowSystem(const char* what, const std::string& path, int err) {
-    throw Fault(Utf8ToCp1252(std::string(what) + " " + path) + "\r\n" +
-                Utf8ToCp1252(SystemReason(err)));
+    throw SystemFault(what, path, err);
 }
 
 void ShowPathTooLong(State& s) {
@@ -91,78 +73,86 @@ std::string LastComponent(std::string_view path) {
     return std::string(slash == npos ? path : path.substr(slash + 1));
 }
 
-// Native (UTF-8) folder name of the current store.
+// Native (UTF-8) folder of the current store's messages.
+std::string StoreFolderPath(State& s, std::int32_t index) {
+    const std::string& file = s.list.Mode == StoreMode::OutlookExpress
+                                  ? s.dbx.ChosenPath
+                                  : s.list.Wm[static_cast<std::size_t>(index)].FilePath;
+    std::size_t slash = file.rfind('/');
+    return slash == npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+}
+
+// Native (UTF-8) folder name of the current store, made one safe name
+// (a file named "...dbx" or a source folder given as "dir/.." gives "_").
 std::string StoreFolderName(State& s, std::int32_t index) {
     if (s.list.Mode == StoreMode::OutlookExpress) {
         std::string name = LastComponent(s.dbx.ChosenPath);
         // Without its last four characters (".dbx").
         std::size_t chars = Utf8Length(name);
-        return std::string(Utf8Prefix(name, chars >= 4 ? chars - 4 : 0));
+        return SafeComponent(Utf8Prefix(name, chars >= 4 ? chars - 4 : 0));
     }
     // Every message of a Windows Mail store lies in the one folder read.
-    const std::string& file = s.list.Wm[static_cast<std::size_t>(index)].FilePath;
-    std::size_t slash = file.rfind('/');
-    return LastComponent(slash == npos ? std::string_view{} : std::string_view(file).substr(0, slash));
+    return SafeComponent(LastComponent(StoreFolderPath(s, index)));
+}
+
+// A Windows Mail store is the folder read: a storage sub-folder that is it,
+// or lies inside it, would add files to the store. Checked once per folder.
+bool TargetInsideStore(State& s, std::int32_t index, const std::string& directory) {
+    if (s.list.Mode != StoreMode::WindowsMail) return false;
+    ExportState& ex = s.exp;
+    const std::string store = StoreFolderPath(s, index);
+    if (directory + '\n' + store != ex.CheckedDirectory) {
+        ex.CheckedDirectory = directory + '\n' + store;
+        ex.DirectoryInsideStore = IsInsideFolder(directory, store);
+        if (ex.DirectoryInsideStore)
+            ShowMessage(s,
+                        Utf8ToCp1252("Le dossier de stockage " + directory +
+                                     " se trouve dans le dossier lu : rien n'y sera enregistré"),
+                        MsgIcon::Critical);
+    }
+    return ex.DirectoryInsideStore;
 }
 
 // ---- Opening the output file ----
 
-void EnsureFolder(const std::string& directory) {
-    std::string dir = directory;
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    if (::mkdir(dir.c_str(), 0777) == 0) return;
-    int err = errno;
-    struct stat st {};
-    if (err == EEXIST && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
-    ThrowSystem("Impossible de créer le dossier", dir, err == EEXIST ? ENOTDIR : err);
-}
-
 enum class OpenResult { Opened, Taken };
 
-// Opens `path` for writing without ever overwriting: a new file is created
-// exclusively; an existing empty regular file is taken over from its start;
-// anything else there is a collision.
-OpenResult OpenExclusive(State& s, const std::string& directory, const std::string& path) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
-        // The store's folder is made on first use.
-        EnsureFolder(directory);
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    }
-    bool created = fd >= 0;
-    if (!created) {
-        int err = errno;
-        if (err != EEXIST) ThrowSystem("Impossible de créer le fichier", path, err);
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0)
-            return OpenResult::Taken;
-        fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
-            err = errno;
-            if (err == ELOOP) return OpenResult::Taken;
-            ThrowSystem("Impossible d'ouvrir le fichier", path, err);
-        }
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0) {
-            ::close(fd);
-            return OpenResult::Taken;
-        }
-    }
-    s.exp.OutputFd = fd;
+// Opens `name` in `dir` for writing without ever overwriting and without
+// following a link: a new file is created exclusively; an existing empty
+// regular file is replaced by a new one; anything else there is a collision.
+OpenResult OpenExclusive(State& s, UniqueFd& dir, const std::string& name, const std::string& path) {
+    UniqueFd fd;
+    const Created c = CreateFileAt(dir.get(), name, path, fd);
+    if (c == Created::Taken) return OpenResult::Taken;
+    s.exp.OutputFd = fd.release();
+    s.exp.OutputDirFd = dir.release();
+    s.exp.OutputName = name;
     s.exp.OutputPath = path;
-    s.exp.OutputCreated = created;
+    s.exp.OutputCreated = c == Created::New;
     return OpenResult::Opened;
+}
+
+// Opens the store's folder below the storage folder, creating it on first use.
+UniqueFd OpenStoreFolder(State& s, const std::string& folder, const std::string& directory) {
+    std::string shown = directory;
+    while (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+    UniqueFd top(::open(s.settings.StorageFolder.empty() ? "." : s.settings.StorageFolder.c_str(),
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!top.valid()) ThrowSystem("Impossible de créer le dossier", shown, errno);
+    return OpenSubFolder(top.get(), folder, shown);
 }
 
 // Names and opens the output file: directory + base name (cut to the
 // budget, numbered on collision) + tail. False when the path would be too
 // long (the box has been shown).
-bool OpenOutput(State& s, const std::string& directory, const std::string& base,
+bool OpenOutput(State& s, const std::string& folder, const std::string& directory, const std::string& base,
                 const std::string& tail) {
     const std::size_t f = Utf8Length(directory) + Utf8Length(tail);
     if (f >= kPathBudget) {
         ShowPathTooLong(s);
         return false;
     }
+    UniqueFd dir = OpenStoreFolder(s, folder, directory);
     for (unsigned long n = 0;; ++n) {
         std::string counter;
         if (n > 0) counter.append("-").append(ToDecimal(static_cast<long long>(n)));
@@ -174,40 +164,43 @@ bool OpenOutput(State& s, const std::string& directory, const std::string& base,
         std::string fixed = counter + tail;
         std::string_view stem = Utf8Prefix(base, kPathBudget - f2);
         stem = Utf8FitBytes(stem, kNameBytes - fixed.size());
-        std::string path = directory;
-        path.append(stem).append(fixed);
-        if (OpenExclusive(s, directory, path) == OpenResult::Opened) return true;
+        std::string name(stem);
+        name.append(fixed);
+        if (OpenExclusive(s, dir, name, directory + name) == OpenResult::Opened) return true;
     }
 }
 
-// Drops the output after a failed write: a file created by it is removed,
-// an existing empty file taken over is emptied again.
+// Closes the output's descriptors.
+void ReleaseOutput(ExportState& ex) {
+    if (ex.OutputFd >= 0) ::close(ex.OutputFd);
+    if (ex.OutputDirFd >= 0) ::close(ex.OutputDirFd);
+    ex.OutputFd = ex.OutputDirFd = -1;
+    ex.OutputPath.clear();
+    ex.OutputName.clear();
+}
+
+// Drops the output after a failed write: the file is removed; where it had
+// replaced an empty file, an empty file is left again.
 void AbandonOutput(State& s) {
-    if (s.exp.OutputFd < 0) return;
-    if (s.exp.OutputCreated)
-        ::unlink(s.exp.OutputPath.c_str());
-    else if (::ftruncate(s.exp.OutputFd, 0) != 0) {
-        // Nothing more can be done; the write error is being reported.
+    ExportState& ex = s.exp;
+    if (ex.OutputFd < 0 && ex.OutputDirFd < 0) return;
+    if (ex.OutputDirFd >= 0) {
+        ::unlinkat(ex.OutputDirFd, ex.OutputName.c_str(), 0);
+        if (!ex.OutputCreated) {
+            const int fd = ::openat(ex.OutputDirFd, ex.OutputName.c_str(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (fd >= 0) ::close(fd);
+        }
     }
-    ::close(s.exp.OutputFd);
-    s.exp.OutputFd = -1;
-    s.exp.OutputPath.clear();
+    ReleaseOutput(ex);
 }
 
 void WriteAll(State& s, std::string_view bytes) {
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(s.exp.OutputFd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int err = errno;
-            std::string path = s.exp.OutputPath;
-            AbandonOutput(s);
-            ThrowSystem("Impossible d'écrire dans le fichier", path, err);
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
+    try {
+        WriteAllFd(s.exp.OutputFd, bytes, s.exp.OutputPath);
+    } catch (const Fault&) {
+        AbandonOutput(s);
+        throw;
     }
 }
 
@@ -260,6 +253,12 @@ RecordView Record(State& s, std::int32_t index) {
     return {&s.list.Oe[i].Subject, &s.list.Oe[i].DateKey};
 }
 
+// A message of the command that is not saved.
+void LeaveOut(State& s, std::int32_t index, const std::string& subject, const std::string& reason) {
+    ++s.exp.SkippedCount;
+    s.exp.LeftOut.push_back({index, subject, reason, false});
+}
+
 void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
     ExportState& ex = s.exp;
     RecordView rec = Record(s, index);
@@ -272,7 +271,7 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
         ex.SkipCombined = false;
     } else if (ex.SkipCombined) {
         if (mode == kLast) ex.SkipCombined = false;
-        ++ex.SkippedCount;
+        LeaveOut(s, index, *rec.subject, ex.SkipReason);
         return;
     } else if (ex.OutputFd < 0) {
         // The output's first message wrote nothing (no text): this one
@@ -299,15 +298,20 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
         directory += folder;
         directory += '/';
 
+        if (TargetInsideStore(s, index, directory)) {
+            ex.SkipCombined = mode == kFirst || mode == kFollowing;
+            ex.SkipReason = Utf8ToCp1252("dossier de stockage situé dans le dossier lu");
+            LeaveOut(s, index, *rec.subject, ex.SkipReason);
+            return;
+        }
+        // File names on disk hold no control character.
         std::string base = (s.settings.SelectionOption != 0 && s.selection.SelectionCount >= 2)
                                ? folder
-                               : Cp1252ToUtf8(StandardName(*rec.subject));
-        // File names on disk hold no NUL.
-        for (char& c : base)
-            if (c == '\0') c = '_';
-        if (!OpenOutput(s, directory, base, tail)) {
+                               : WithoutControls(Cp1252ToUtf8(StandardName(*rec.subject)));
+        if (!OpenOutput(s, folder, directory, base, tail)) {
             ex.SkipCombined = mode == kFirst || mode == kFollowing;
-            ++ex.SkippedCount;
+            ex.SkipReason = "chemin trop long";
+            LeaveOut(s, index, *rec.subject, ex.SkipReason);
             return;
         }
     }
@@ -404,8 +408,13 @@ void CloseOutput(State& s) {
     int fd = ex.OutputFd;
     std::string path = std::move(ex.OutputPath);
     ex.OutputFd = -1;
-    ex.OutputPath.clear();
-    if (::close(fd) != 0) ThrowSystem("Impossible d'écrire dans le fichier", path, errno);
+    const bool closed = ::close(fd) == 0;
+    const int err = errno;
+    if (!closed) {
+        AbandonOutput(s);
+        ThrowSystem("Impossible d'écrire dans le fichier", path, err);
+    }
+    ReleaseOutput(ex);
     if (ex.OnFileWritten) ex.OnFileWritten(path);
 }
 
@@ -420,8 +429,7 @@ void MsgEnd(State& s, std::int32_t index, OutputMode& mode) {
         SaveMessage(s, cmd, index, mode);
     } catch (const Fault& f) {
         // The program ends: the output is closed as far as it was written.
-        if (s.exp.OutputFd >= 0) ::close(s.exp.OutputFd);
-        s.exp.OutputFd = -1;
+        ReleaseOutput(s.exp);
         EndOnFault(s, "MsgEnd", f);
     }
 }

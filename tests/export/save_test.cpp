@@ -274,3 +274,57 @@ TEST_F(PrintTest, FollowingMessageStartsANewPageWhenMoreThan57LinesAreCounted) {
         EXPECT_EQ(Lines(after, after + static_cast<std::ptrdiff_t>(next.size())), next) << n;
     }
 }
+
+// Names from the source never climb out of the storage folder nor carry control characters.
+TEST_F(SaveTest, StoreFolderAndSubjectBecomeSafeNames) {
+    s.ops.SaveAllText = true;
+    const std::string subject = "a\x1B]0;x\x07";
+    s.list.Mode = StoreMode::OutlookExpress;
+    s.dbx.ChosenPath = root + "/...dbx";
+    s.list.Oe.push_back(MessageEntry{0, subject, "", kDate, kKey.substr(1), ""});
+    s.list.Count = 1;
+    s.texts.BodyText = "corps";
+    OutputMode mode = kAlone;
+    MsgEnd(s, 1, mode);
+    s.list.Mode = StoreMode::WindowsMail;  // a source folder given as ".../Archives/.."
+    Add(subject, kDate, "corps");
+    s.list.Wm[1].FilePath = root + "/src/Archives/../m1.eml";
+    ReadAlone(1);
+    std::set<std::string> all;
+    for (auto& e : fs::recursive_directory_iterator(root + "/store")) all.insert(e.path().string().substr(root.size()));
+    EXPECT_EQ(all, (std::set<std::string>{"/store/_", "/store/_/a_]0;x_" + kKey + ".txt", "/store/_/a_]0;x_-1" + kKey + ".txt"}));
+    EXPECT_FALSE(fs::exists(root + "/a_]0;x_" + kKey + ".txt"));
+}
+
+TEST_F(SaveTest, LinksInTheStorageFolderAreNeverFollowed) {
+    s.ops.SaveAllText = true;
+    const std::int32_t i = Add("Sujet", kDate, "corps");
+    // An empty file hard-linked under the chosen name is replaced, not written into.
+    fs::create_directories(Dir());
+    Spill(root + "/outside.txt", "");
+    fs::create_hard_link(root + "/outside.txt", Dir() + "Sujet" + kKey + ".txt");
+    ReadAlone(i);
+    EXPECT_EQ(Slurp(root + "/outside.txt"), "");
+    EXPECT_EQ(Slurp(Dir() + "Sujet" + kKey + ".txt"), Block("Sujet", kDate, "corps"));
+    // A link planted as the store's sub-folder is refused.
+    fs::remove_all(Dir());
+    fs::create_directories(root + "/elsewhere");
+    fs::create_directory_symlink(root + "/elsewhere", root + "/store/Archives");
+    EXPECT_THROW(ReadAlone(i), ProgramEnding);
+    EXPECT_EQ(window.BoxTexts(), Lines{"Impossible de cr\xE9" "er le dossier " + root +
+                                       "/store/Archives\r\nUn lien symbolique porte ce nom"});
+    EXPECT_TRUE(fs::is_empty(root + "/elsewhere"));
+}
+
+TEST_F(SaveTest, NothingIsSavedIntoTheFolderBeingRead) {
+    s.ops.SaveAllRaw = true;
+    s.settings.StorageFolder = root + "/src";  // <storage>/Archives is the store itself
+    Select({Add("A", kDate, "a", "<t>", "Subject: A\r\n\r\na"), Add("B", kD1, "b", "<t>", "Subject: B\r\n\r\nb")});
+    for (std::int32_t i : {1, 2}) ReadAlone(i);
+    EXPECT_EQ(fs::directory_iterator(root + "/src/Archives")->path().filename(), "m1.eml");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root + "/src/Archives"), fs::directory_iterator()), 2);
+    EXPECT_EQ(window.boxes.size(), 1u);
+    ASSERT_EQ(s.exp.LeftOut.size(), 2u);
+    EXPECT_EQ(s.exp.LeftOut[1].Id, 2);
+    EXPECT_EQ(s.exp.LeftOut[1].Reason, "dossier de stockage situ\xE9 dans le dossier lu");
+}
