@@ -12,6 +12,7 @@
 #include "common/text.hpp"
 #include "content/mime.hpp"
 #include "content/read_msg.hpp"
+#include "dbx/recover.hpp"
 
 namespace pelicard::cli {
 namespace {
@@ -35,7 +36,8 @@ int ShowRaw(Session& session, std::int32_t id) {
         return 0;
     }
     if (!ReadBlocksOE(s, id)) return Refuse("le texte du message " + ToDecimal(id) + " n'a pas pu être lu");
-    WriteOut(s.texts.RawText);
+    std::string unmarked;
+    WriteOut(RawCopyText(s, id, unmarked));
     return 0;
 }
 
@@ -58,10 +60,12 @@ int ShowText(Session& session, std::int32_t id) {
 
 int CmdAffiche(const std::vector<std::string>& args) {
     std::vector<std::string> positional;
-    bool raw = false;
+    bool raw = false, recover = false;
     for (const std::string& a : args) {
         if (a == "--brut")
             raw = true;
+        else if (a == "--recuperer")
+            recover = true;
         else if (a.size() > 1 && a[0] == '-' && a[1] == '-')
             return UsageError("option inconnue : " + a);
         else
@@ -74,6 +78,7 @@ int CmdAffiche(const std::vector<std::string>& args) {
     const auto id = static_cast<std::int32_t>(ParseLeadingNumber(idText));
 
     Session session;
+    session.recover = recover;
     State& s = session.state;
     try {
         std::string label;

@@ -38,6 +38,7 @@ struct Options {
     bool bySelection = false;
     std::optional<std::string> ids;
     std::string storage;
+    bool recover = false;
 };
 
 int Refuse(const std::string& what) {
@@ -110,6 +111,8 @@ int ParseArgs(const std::vector<std::string>& args, Options& o) {
         } else if (a == "--pdf") {
             if (!setOutput(Output::Pdf)) return UsageError("choisissez une seule sortie parmi --texte, --brut et --pdf");
             if (!value(o.pdfPath) || o.pdfPath.empty()) return UsageError("--pdf attend le nom du fichier PDF");
+        } else if (a == "--recuperer") {
+            o.recover = true;
         } else if (a == "--par-conversation") {
             o.byConversation = true;
         } else if (a == "--par-selection") {
@@ -211,6 +214,7 @@ int CmdExporte(const std::vector<std::string>& args) {
     Options o;
     if (int rc = ParseArgs(args, o); rc != 0) return rc;
     Session session;
+    session.recover = o.recover;
     State& s = session.state;
     try {
         return Run(session, o);

@@ -6,6 +6,7 @@
 #include "cli/commands.hpp"
 #include "cli/open_store.hpp"
 #include "common/text.hpp"
+#include "dbx/recover.hpp"
 
 namespace pelicard::cli {
 
@@ -73,17 +74,22 @@ Row RowOf(const State& s, std::size_t i) {
 
 int CmdListe(const std::vector<std::string>& args) {
     std::string source;
-    bool json = false;
+    bool json = false, recover = false;
     for (const std::string& a : args) {
         if (a == "--json") {
             json = true;
+        } else if (a == "--recuperer") {
+            recover = true;
         } else if (a == "--help" || a == "-h") {
-            std::cout << "Utilisation : pelicard-extract liste SOURCE [--json]\n"
+            std::cout << "Utilisation : pelicard-extract liste SOURCE [--json] [--recuperer]\n"
                          "  Liste les messages de SOURCE (fichier .dbx, message .eml/.nws ou dossier)\n"
                          "  dans l'ordre des conversations, une ligne par message : ID, objet,\n"
                          "  \xC3\xA9metteur, date, cl\xC3\xA9 de date, cl\xC3\xA9 de conversation, s\xC3\xA9par\xC3\xA9s par des\n"
                          "  tabulations. Avec --json, un tableau JSON d'objets (id, objet, emetteur,\n"
-                         "  date, cle_date, conversation). Le r\xC3\xA9sum\xC3\xA9 s'affiche sur la sortie d'erreur.\n";
+                         "  date, cle_date, conversation). Le r\xC3\xA9sum\xC3\xA9 s'affiche sur la sortie d'erreur.\n"
+                         "  Avec --recuperer (fichier .dbx), les messages que l'index n'atteint plus\n"
+                         "  (fichier endommag\xC3\xA9) et les messages supprim\xC3\xA9s suivent les messages index\xC3\xA9s ;\n"
+                         "  chaque ligne gagne l'\xC3\xA9tat (index\xC3\xA9, r\xC3\xA9" "cup\xC3\xA9r\xC3\xA9 ou supprim\xC3\xA9), cl\xC3\xA9 JSON \"etat\".\n";
             return 0;
         } else if (!a.empty() && a[0] == '-') {
             return UsageError("option inconnue : " + a);
@@ -96,9 +102,12 @@ int CmdListe(const std::vector<std::string>& args) {
     if (source.empty()) return UsageError("SOURCE manquante");
 
     Session session;
+    session.recover = recover;
     std::string label;
     if (OpenStore(session, source, label) != 0) return 1;
     const State& s = session.state;
+    // The state column exists only for a recovering read of a .dbx file.
+    const bool withState = recover && s.list.Mode == StoreMode::OutlookExpress;
     std::cerr << Cp1252ToUtf8(label) << '\n';
 
     std::string out;
@@ -111,12 +120,18 @@ int CmdListe(const std::vector<std::string>& args) {
             out += i == 1 ? "\n  " : ",\n  ";
             out += "{\"id\": " + std::to_string(i) + ", \"objet\": " + JsonString(r.subject) +
                    ", \"emetteur\": " + JsonString(r.sender) + ", \"date\": " + JsonString(r.date) +
-                   ", \"cle_date\": " + JsonString(r.dateKey) + ", \"conversation\": " + JsonString(r.threadKey) + "}";
+                   ", \"cle_date\": " + JsonString(r.dateKey) + ", \"conversation\": " + JsonString(r.threadKey);
+            if (withState) out += ", \"etat\": " + JsonString(RecoveryStateName(s.list.Oe[i].Recovery));
+            out += "}";
         } else {
             out += std::to_string(i);
             for (const std::string* f : {&r.subject, &r.sender, &r.date, &r.dateKey, &r.threadKey}) {
                 out += '\t';
                 AppendField(out, *f);
+            }
+            if (withState) {
+                out += '\t';
+                AppendField(out, RecoveryStateName(s.list.Oe[i].Recovery));
             }
             out += '\n';
         }

@@ -6,6 +6,7 @@
 #include "common/text.hpp"
 #include "dbx/header.hpp"
 #include "dbx/list_oe.hpp"
+#include "dbx/recover.hpp"
 #include "dbx/tree.hpp"
 
 namespace pelicard::cli {
@@ -25,6 +26,19 @@ int OpenDbxStore(Session& session, const std::string& path, std::string& label) 
             return 1;
         }
         s.dbx.ChosenPath = path;
+        if (session.recover) {
+            // A damaged index ends nothing: what it gave is listed first,
+            // then what the scan finds.
+            if (ReadIndexGuarded(s) == IndexRead::Refused && !IsOpen(s.dbx.File)) return 1;
+            RecoverMessages(s);
+            s.selection.RowFlags.assign(static_cast<std::size_t>(s.list.Count) + 1, false);
+            // N counts the indexed messages, as without the scan.
+            const std::int32_t listed = s.list.Count;
+            s.list.Count -= s.dbx.Recovery.RecoveredCount + s.dbx.Recovery.DeletedCount;
+            label = DbxSummaryLabel(s, name) + RecoverySummary(s);
+            s.list.Count = listed;
+            return 0;
+        }
         const std::int32_t root = ReadFileHeader(s);
         if (root == 0) return 1;
         StartTreeWalk(s, root);

@@ -11,6 +11,7 @@ struct Session {
     ConsoleWindow window;
     SystemTimeZone timeZone;
     State state;
+    bool recover = false;  // --recuperer: the recovery scan runs behind the index
     Session() {
         state.window = &window;
         state.timeZone = &timeZone;

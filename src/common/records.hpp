@@ -7,6 +7,11 @@
 
 namespace pelicard {
 
+// How a listed Outlook Express message was found: through the index, or by
+// the recovery scan among the blocks no index record reaches (live ones, or
+// blocks the client freed when the message was deleted).
+enum class RecoveryState : std::uint8_t { Indexed, Recovered, Deleted };
+
 // One listed Outlook Express message.
 struct MessageEntry {
     std::int32_t TextOffset = 0;
@@ -15,6 +20,8 @@ struct MessageEntry {
     std::string DateText;   // dd/mm/yyyy hh:nn:ss, local time
     std::string DateKey;    // yyyymmdd hhnnss
     std::string ThreadKey;  // "<" + topmost subject + ">"
+    RecoveryState Recovery = RecoveryState::Indexed;
+    std::int32_t RecoveredChain = 0;  // 1-based chain of the recovery scan; 0 when indexed
 };
 
 // One listed Windows Mail message.

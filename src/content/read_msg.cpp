@@ -15,6 +15,7 @@
 #include "content/attachments.hpp"
 #include "content/mime.hpp"
 #include "dbx/dates.hpp"
+#include "dbx/recover.hpp"
 #include "export/msg_end.hpp"
 
 namespace pelicard {
@@ -51,6 +52,23 @@ void CheckAttachment(State& s) {
     if (t.AttachmentCut) return;
     whole.resize(before);
     t.RawText = std::move(whole);
+}
+
+// A message of the recovery scan: its rebuilt chain, with the lost bytes of
+// freed blocks marked, cut before the first attachment.
+bool ReadRecoveredBlocks(State& s, std::int32_t index) {
+    WorkingTexts& t = s.texts;
+    DbxRecovery& r = s.dbx.Recovery;
+    t.BlockText.clear();
+    t.RawText.clear();
+    t.AttachmentCut = false;
+    r.MarksEntry = index;
+    r.Marks.clear();
+    std::string whole = RecoveredChainText(s, s.list.Oe[index].RecoveredChain, &r.Marks);
+    if (whole.empty()) return false;
+    Attached(s, whole);
+    if (!t.AttachmentCut) t.RawText = std::move(whole);
+    return true;
 }
 
 }  // namespace
@@ -90,6 +108,7 @@ bool ReadTxtMsg(State& s, std::int32_t offset) {
 
 bool ReadBlocksOE(State& s, std::int32_t index) {
     if (index < 1 || index >= static_cast<std::int32_t>(s.list.Oe.size())) throw Fault(faults::kSubscript);
+    if (s.list.Oe[index].Recovery != RecoveryState::Indexed) return ReadRecoveredBlocks(s, index);
     WorkingTexts& t = s.texts;
     const std::int32_t first = s.list.Oe[index].TextOffset;
     t.BlockText.clear();

@@ -41,6 +41,25 @@ struct DbxValueSlots {
     std::int64_t end[kIndirectLimit] = {};
 };
 
+// One text block of a chain rebuilt by the recovery scan.
+struct RecoveredBlock {
+    std::uint32_t Offset = 0;  // the block's header
+    std::uint16_t Length = 0;  // text bytes kept, from Offset + 16 (Offset + 20 when freed)
+    bool Freed = false;        // the free-list link overwrote its first 4 text bytes
+};
+
+// What the last recovery scan rebuilt: the chains no index record reaches.
+struct DbxRecovery {
+    std::vector<RecoveredBlock> Blocks;         // every chain, back to back
+    std::vector<std::uint32_t> ChainStart{0};   // chain k (1-based): Blocks[ChainStart[k-1]] … before ChainStart[k]
+    std::int64_t ScannedBlocks = 0;             // text blocks the scan found, live and freed
+    std::int32_t RecoveredCount = 0;            // entries listed as recovered / deleted
+    std::int32_t DeletedCount = 0;
+    // Where the lost-bytes marks stand in texts.RawText, for the entry read last.
+    std::int32_t MarksEntry = 0;
+    std::vector<std::size_t> Marks;
+};
+
 struct DbxState {
     std::string ChosenPath;        // native path of the chosen .dbx file
     ByteFile File;                 // open from the header check to the next open command
@@ -62,6 +81,8 @@ struct DbxState {
     std::vector<std::string> ParentKey;
     std::int32_t PlaceholderCount = 0;  // parents not found in the file, last build
     std::int32_t PropagationPasses = 0; // passes of the last propagation
+
+    DbxRecovery Recovery;
 };
 
 }  // namespace pelicard

@@ -12,6 +12,7 @@
 #include "common/byte_file.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "dbx/recover.hpp"
 #include "export/print.hpp"
 #include "export/safe_files.hpp"
 
@@ -283,7 +284,8 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
     // A raw copy of a Windows Mail message is the message file itself.
     std::string wmRaw;
     if (raw && wm) wmRaw = ReadWholeFile(s.list.Wm[static_cast<std::size_t>(index)].FilePath);
-    const std::string& rawText = wm && raw ? wmRaw : s.texts.RawText;
+    std::string unmarked;  // a deleted message's text without the marks of its lost bytes
+    const std::string& rawText = wm && raw ? wmRaw : raw ? RawCopyText(s, index, unmarked) : s.texts.RawText;
 
     if (opening) {
         std::string tail;

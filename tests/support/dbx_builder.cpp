@@ -197,11 +197,60 @@ std::uint32_t DbxBuilder::AddTree(const std::vector<std::uint32_t>& records, int
     return AddTreeLevel(records, 0, records.size(), fanout);
 }
 
+void DbxBuilder::FreeText(std::uint32_t first) {
+    if (file_) throw std::logic_error("FreeText needs an in-memory builder");
+    std::uint32_t at = first;
+    for (std::size_t guard = 0; at != 0 && at + kDbxBlockSize <= size_ && guard < size_ / kDbxBlockSize; ++guard) {
+        const std::uint32_t next = static_cast<std::uint8_t>(bytes_[at + 12]) |
+                                   static_cast<std::uint8_t>(bytes_[at + 13]) << 8 |
+                                   static_cast<std::uint8_t>(bytes_[at + 14]) << 16 |
+                                   static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes_[at + 15])) << 24;
+        bytes_.replace(at + 4, 8, Le32(0x1FC) + Le32(kDbxBlockSize));
+        bytes_.replace(at + 16, 4, Le32(freeHead_));
+        freeHead_ = at;
+        at = next;
+    }
+}
+
+std::uint32_t DbxBuilder::AddTextReusing(const std::string& text) {
+    if (file_) throw std::logic_error("AddTextReusing needs an in-memory builder");
+    if (text.empty()) return 0;
+    const std::size_t blocks = (text.size() + 511) / 512;
+    std::vector<std::uint32_t> at(blocks);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        if (freeHead_ != 0) {
+            at[b] = freeHead_;
+            freeHead_ = static_cast<std::uint8_t>(bytes_[freeHead_ + 16]) |
+                        static_cast<std::uint8_t>(bytes_[freeHead_ + 17]) << 8 |
+                        static_cast<std::uint8_t>(bytes_[freeHead_ + 18]) << 16 |
+                        static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes_[freeHead_ + 19])) << 24;
+        } else {
+            at[b] = Append(std::string(kDbxBlockSize, '\0'));
+        }
+    }
+    for (std::size_t b = 0; b < blocks; ++b) {
+        const std::size_t len = std::min<std::size_t>(512, text.size() - b * 512);
+        std::string block = Le32(at[b]) + Le32(0x200) + Le32(static_cast<std::uint32_t>(len)) +
+                            Le32(b + 1 < blocks ? at[b + 1] : 0);
+        block.append(text, b * 512, len);
+        block.append(512 - len, '\0');
+        bytes_.replace(at[b], kDbxBlockSize, block);
+    }
+    return at[0];
+}
+
+void DbxBuilder::Cut(std::uint32_t size) {
+    if (file_) throw std::logic_error("Cut needs an in-memory builder");
+    bytes_.resize(std::min<std::size_t>(size, bytes_.size()));
+    size_ = static_cast<std::uint32_t>(bytes_.size());
+}
+
 void DbxBuilder::Finish(std::uint32_t count, std::uint32_t root) {
     std::string head(0xE8, '\0');
     const unsigned char sig[] = {0xCF, 0xAD, 0x12, 0xFE, 0xC5, 0xFD, 0x74, 0x6F, 0x66, 0xE3, 0xD1, 0x11, 0x9A, 0x4E,
                                  0x00, 0xC0, 0x4F, 0xA3, 0x09, 0xD4, 0x05, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
     for (std::size_t k = 0; k < sizeof sig; ++k) head[k] = static_cast<char>(sig[k]);
+    head.replace(0x48, 4, Le32(freeHead_));
     head.replace(0xC4, 4, Le32(count));
     head.replace(0xE4, 4, Le32(root));
     if (file_) {

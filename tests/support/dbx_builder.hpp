@@ -84,10 +84,22 @@ public:
     // Raw bytes appended as they are.
     std::uint32_t AddRaw(const std::string& bytes);
 
-    // Writes the header: signatures, count (0xC4) and root (0xE4).
+    // Deletes a text as the client does (in memory only): each block of the
+    // chain from `first`, in chain order, gets the freed header (self, 0x1FC,
+    // 0x210, its old next left as it was, the free-list link over its first
+    // 4 text bytes) and becomes the head of the free list (0x48).
+    void FreeText(std::uint32_t first);
+    // A text written as the client writes a new one (in memory only): into
+    // the blocks of the free list first, head first, then appended.
+    std::uint32_t AddTextReusing(const std::string& text);
+    std::uint32_t FreeHead() const { return freeHead_; }
+
+    // Writes the header: signatures, count (0xC4), root (0xE4), free list (0x48).
     void Finish(std::uint32_t count, std::uint32_t root);
     // Overwrites bytes already written (in memory only).
     void Patch(std::uint32_t offset, const std::string& bytes);
+    // Cuts the bytes at `size` (in memory only).
+    void Cut(std::uint32_t size);
 
     std::uint32_t Size() const { return size_; }
     const std::string& Bytes() const { return bytes_; }
@@ -102,6 +114,7 @@ private:
     std::string bytes_;
     std::FILE* file_ = nullptr;
     std::uint32_t size_ = 0;
+    std::uint32_t freeHead_ = 0;
 };
 
 // A whole file of messages in one node tree: count = number of messages.
