@@ -322,13 +322,17 @@ int CollateCompare(std::string_view a, std::string_view b) {
     return 0;
 }
 
-std::string CollationPrimaryKey(std::string_view s) {
-    std::string key;
-    key.reserve(s.size() * 2);
+void AppendCollationPrimaryKey(std::string& key, std::string_view s) {
+    key.reserve(key.size() + s.size() * 2);
     Primary(s, [&](unsigned short w) {
         key.push_back(static_cast<char>(w >> 8));
         key.push_back(static_cast<char>(w & 0xFF));
     });
+}
+
+std::string CollationPrimaryKey(std::string_view s) {
+    std::string key;
+    AppendCollationPrimaryKey(key, s);
     return key;
 }
 

@@ -54,6 +54,8 @@ int CollateCompare(std::string_view a, std::string_view b);
 // The primary key of CollateCompare, usable as a hash/map key: two texts
 // whose keys are equal compare equal at the first level.
 std::string CollationPrimaryKey(std::string_view s);
+// The same key appended to `key`, for keys kept side by side in one text.
+void AppendCollationPrimaryKey(std::string& key, std::string_view s);
 
 // Decimal text of a number, and parsing of a leading decimal number as Val does
 // (leading spaces skipped, stops at the first non-digit, 0 when none).

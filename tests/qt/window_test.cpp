@@ -10,7 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cmath>
 #include <cstdlib>
 #include <deque>
@@ -95,7 +95,9 @@ struct QtWindow : ::testing::Test {
     void TearDown() override { w->close(); }
     template <typename T = QWidget>
     T* Control(const char* name) { return w->findChild<T*>(QString::fromLatin1(name)); }
-    QTreeWidget* List() { return Control<QTreeWidget>("lvwMessages"); }
+    qt::MessageListView* List() { return Control<qt::MessageListView>("lvwMessages"); }
+    QString Cell(int row, int column) { return List()->model()->index(row, column).data().toString(); }
+    int SelectedRows() { return static_cast<int>(List()->selectionModel()->selectedRows().size()); }
     void Click(const char* name) {
         auto* button = Control<QAbstractButton>(name);
         ASSERT_TRUE(button && button->isEnabled()) << name;
@@ -115,7 +117,7 @@ struct QtWindow : ::testing::Test {
         w->List()->Flush();
         emit w->List()->clickedInList();
         QApplication::processEvents();
-        ASSERT_EQ(List()->selectedItems().size(), static_cast<int>(subjects.size()));
+        ASSERT_EQ(SelectedRows(), static_cast<int>(subjects.size()));
     }
     QString Panel(int i) { return Control<QLabel>(("statBar(" + std::to_string(i) + ")").c_str())->text(); }
     bool DoneShown() { return w->IsVisible("txtEnd") && w->GetText("txtEnd") == "Op\xE9ration termin\xE9" "e"; }
@@ -145,7 +147,7 @@ TEST_F(QtWindow, ControlsMenusAndSmallestSizeAtLoad) {
     // The five columns, the last two hidden.
     const char* headers[] = {"Objet", "\xC9metteur", "Date", "Dates pour tri", "ID"};
     for (int c = 0; c < 5; ++c)
-        EXPECT_TRUE(List()->headerItem()->text(c) == Q(headers[c]) && List()->isColumnHidden(c) == (c >= 3)) << c;
+        EXPECT_TRUE(List()->model()->headerData(c, Qt::Horizontal).toString() == Q(headers[c]) && List()->isColumnHidden(c) == (c >= 3)) << c;
     // After the load every message command is off, and select all too.
     for (const char* k : {"cmdGrouping", "cmdAllTxt", "cmdAllNws", "cmdPrint", "cmdModTxt", "cmdModNws", "mnuSelectAll"})
         EXPECT_FALSE(w->IsEnabled(k)) << k;
@@ -181,7 +183,7 @@ TEST_F(QtWindow, OpenADbxSampleSortSelectGroupAndSelectAll) {
     // Column clicks: the first is descending; "Date" sorts ascending on the hidden key.
     auto column = [&](int c) {
         std::vector<std::string> v;
-        for (int i = 0; i < List()->topLevelItemCount(); ++i) v.push_back(Utf8ToCp1252(List()->topLevelItem(i)->text(c).toStdString()));
+        for (int i = 0; i < List()->model()->rowCount(); ++i) v.push_back(Utf8ToCp1252(Cell(i, c).toStdString()));
         return v;
     };
     emit List()->header()->sectionClicked(0);
@@ -193,7 +195,7 @@ TEST_F(QtWindow, OpenADbxSampleSortSelectGroupAndSelectAll) {
     EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
     for (std::size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(column(0)[i], s.list.Oe[std::stoul(ids[i])].Subject);  // "ID" ties row to entry
 
-    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, List()->visualItemRect(List()->topLevelItem(3)).center());
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, List()->visualRect(List()->model()->index(3, 0)).center());
     QApplication::processEvents();
     const auto id = std::stoul(ids[3]);
     EXPECT_EQ(Panel(4), QStringLiteral("1"));
@@ -201,15 +203,15 @@ TEST_F(QtWindow, OpenADbxSampleSortSelectGroupAndSelectAll) {
 
     // "à la discussion" selects the whole conversation of that message.
     Click("cmdGrouping");
-    EXPECT_GE(List()->selectedItems().size(), 2);
-    for (QTreeWidgetItem* item : List()->selectedItems())
-        EXPECT_EQ(FoldCase(s.list.Oe[item->text(4).toULong()].ThreadKey), FoldCase(s.list.Oe[id].ThreadKey));
+    EXPECT_GE(SelectedRows(), 2);
+    for (const QModelIndex& row : List()->selectionModel()->selectedRows(4))
+        EXPECT_EQ(FoldCase(s.list.Oe[row.data().toString().toULong()].ThreadKey), FoldCase(s.list.Oe[id].ThreadKey));
     EXPECT_FALSE(w->IsEnabled("cmdGrouping"));
 
     // Ctrl+A typed in the body editor selects every message.
     QTest::keyClick(Control("txtBody"), Qt::Key_A, Qt::ControlModifier);
     QApplication::processEvents();
-    EXPECT_EQ(List()->selectedItems().size(), 57);
+    EXPECT_EQ(SelectedRows(), 57);
     EXPECT_EQ(s.selection.SelectionCount, 57);
     EXPECT_TRUE(List()->hasFocus());
 }

@@ -6,43 +6,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include "common/text.hpp"
-
 namespace pelicard::qt {
 namespace {
-
-QString ToQ(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
-
-// A row that keeps its texts as the core gave them; rows compare by the
-// French collation of the sort column, as the system's list view does.
-class RowItem : public QTreeWidgetItem {
-public:
-    std::array<std::string, 5> texts;
-    int filled = 0;
-
-    bool operator<(const QTreeWidgetItem& other) const override {
-        const auto* view = static_cast<const MessageListView*>(treeWidget());
-        const int c = view ? view->SortKey() : 0;
-        if (c < 0 || c >= 5) return false;
-        const auto& o = static_cast<const RowItem&>(other);
-        // The primary keys decide most comparisons at the cost of a byte
-        // compare; the full collation only settles their ties.
-        const int primary = Key(c).compare(o.Key(c));
-        if (primary != 0) return primary < 0;
-        return CollateCompare(texts[static_cast<std::size_t>(c)], o.texts[static_cast<std::size_t>(c)]) < 0;
-    }
-
-private:
-    const std::string& Key(int column) const {
-        if (keyColumn_ != column) {
-            key_ = CollationPrimaryKey(texts[static_cast<std::size_t>(column)]);
-            keyColumn_ = column;
-        }
-        return key_;
-    }
-    mutable std::string key_;
-    mutable int keyColumn_ = -1;
-};
 
 int VirtualKey(const QKeyEvent* e) {
     switch (e->key()) {
@@ -64,9 +29,10 @@ int VirtualKey(const QKeyEvent* e) {
 
 }  // namespace
 
-MessageListView::MessageListView(QWidget* parent) : QTreeWidget(parent) {
-    setColumnCount(5);
+MessageListView::MessageListView(QWidget* parent) : QTreeView(parent), model_(new MessageListModel(this)) {
+    setModel(model_);
     setRootIsDecorated(false);
+    setItemsExpandable(false);
     setUniformRowHeights(true);
     setAllColumnsShowFocus(true);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -79,7 +45,7 @@ MessageListView::MessageListView(QWidget* parent) : QTreeWidget(parent) {
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!applying_) mirrorStale_ = true;
     });
-    connect(model(), &QAbstractItemModel::layoutChanged, this, [this] { mirrorStale_ = true; });
+    connect(model_, &QAbstractItemModel::layoutChanged, this, [this] { mirrorStale_ = true; });
 }
 
 void MessageListView::ScheduleFlush() {
@@ -92,54 +58,35 @@ void MessageListView::ScheduleFlush() {
 }
 
 void MessageListView::Clear() {
-    for (auto* item : pending_) delete item;
-    pending_.clear();
     selectionPending_ = false;
     applying_ = true;
-    clear();
+    model_->Clear();
     applying_ = false;
     mirror_.clear();
     mirrorStale_ = false;
 }
 
 int MessageListView::AddRow(const std::string& text) {
-    auto* item = new RowItem;
-    item->texts[0] = text;
-    item->filled = 1;
-    item->setText(0, ToQ(text));
-    pending_.push_back(item);
+    model_->AddRow(text);
     ScheduleFlush();
-    return topLevelItemCount() + static_cast<int>(pending_.size());
-}
-
-QTreeWidgetItem* MessageListView::ItemAt(int row) {
-    const int inserted = topLevelItemCount();
-    if (row < 1) return nullptr;
-    if (row <= inserted) return topLevelItem(row - 1);
-    const auto k = static_cast<std::size_t>(row - inserted - 1);
-    return k < pending_.size() ? pending_[k] : nullptr;
+    return model_->StoredRows();
 }
 
 void MessageListView::AddSubItem(int row, const std::string& text) {
-    auto* item = static_cast<RowItem*>(ItemAt(row));
-    if (!item || item->filled >= 5) return;
-    item->texts[static_cast<std::size_t>(item->filled)] = text;
-    item->setText(item->filled, ToQ(text));
-    ++item->filled;
+    model_->AddText(model_->StoredAt(row - 1), text);
 }
 
-int MessageListView::RowCount() { return topLevelItemCount() + static_cast<int>(pending_.size()); }
+int MessageListView::RowCount() { return model_->StoredRows(); }
 
 std::string MessageListView::CellText(int row, int column) {
-    auto* item = static_cast<RowItem*>(ItemAt(row));
-    if (!item || column < 1 || column > 5) return {};
-    return item->texts[static_cast<std::size_t>(column - 1)];
+    if (row < 1 || column < 1 || column > MessageListModel::kColumns) return {};
+    return std::string(model_->Text(model_->StoredAt(row - 1), column - 1));
 }
 
 void MessageListView::RefreshMirror() {
     InsertPending();
-    if (!mirrorStale_ && mirror_.size() == static_cast<std::size_t>(topLevelItemCount())) return;
-    mirror_.assign(static_cast<std::size_t>(topLevelItemCount()), 0);
+    if (!mirrorStale_ && mirror_.size() == static_cast<std::size_t>(model_->ShownRows())) return;
+    mirror_.assign(static_cast<std::size_t>(model_->ShownRows()), 0);
     for (const QItemSelectionRange& r : selectionModel()->selection()) {
         if (r.parent().isValid()) continue;
         for (int i = r.top(); i <= r.bottom(); ++i)
@@ -178,7 +125,7 @@ void MessageListView::SetSorting(bool sorted, int sortKey, bool descending) {
 void MessageListView::SortNow() {
     const Qt::SortOrder order = descending_ ? Qt::DescendingOrder : Qt::AscendingOrder;
     applying_ = true;
-    sortItems(sortKey_, order);
+    model_->Sort(sortKey_, descending_);
     applying_ = false;
     mirrorStale_ = true;
     // The indicator sits on the visible column: "Date" for its hidden key.
@@ -187,17 +134,13 @@ void MessageListView::SortNow() {
 }
 
 void MessageListView::InsertPending() {
-    if (pending_.empty()) return;
+    if (model_->StoredRows() == model_->ShownRows()) return;
     // A sort moves the rows: the selection set so far goes to the view first.
     if (sorted_) ApplySelection();
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(pending_.size()));
-    for (auto* item : pending_) items.append(item);
-    pending_.clear();
     applying_ = true;
-    insertTopLevelItems(topLevelItemCount(), items);
+    model_->Publish();
     applying_ = false;
     if (sorted_) SortNow();
     setUpdatesEnabled(updates);
@@ -205,7 +148,7 @@ void MessageListView::InsertPending() {
     if (sorted_) {
         mirrorStale_ = true;
     } else {
-        mirror_.resize(static_cast<std::size_t>(topLevelItemCount()), 0);
+        mirror_.resize(static_cast<std::size_t>(model_->ShownRows()), 0);
     }
 }
 
@@ -214,7 +157,7 @@ void MessageListView::ApplySelection() {
     selectionPending_ = false;
     QItemSelection selection;
     const int n = static_cast<int>(mirror_.size());
-    const int last = columnCount() - 1;
+    const int last = MessageListModel::kColumns - 1;
     for (int i = 0; i < n;) {
         if (!mirror_[static_cast<std::size_t>(i)]) {
             ++i;
@@ -222,7 +165,7 @@ void MessageListView::ApplySelection() {
         }
         int j = i;
         while (j + 1 < n && mirror_[static_cast<std::size_t>(j + 1)]) ++j;
-        selection.select(model()->index(i, 0), model()->index(j, last));
+        selection.select(model_->index(i, 0), model_->index(j, last));
         i = j + 1;
     }
     applying_ = true;
@@ -237,12 +180,12 @@ void MessageListView::Flush() {
 }
 
 void MessageListView::mouseReleaseEvent(QMouseEvent* event) {
-    QTreeWidget::mouseReleaseEvent(event);
+    QTreeView::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton) emit clickedInList();
 }
 
 void MessageListView::keyReleaseEvent(QKeyEvent* event) {
-    QTreeWidget::keyReleaseEvent(event);
+    QTreeView::keyReleaseEvent(event);
     if (event->isAutoRepeat()) return;
     emit keyReleased(VirtualKey(event));
 }

@@ -1,17 +1,18 @@
-// The list view lvwMessages: a report-style tree widget whose rows keep
-// their Windows-1252 texts, sorted by the French collation of one column.
-// Rows added through the port are inserted in batches and the selection set
-// through the port is applied in one go, so that lists of 100 000 rows stay
-// quick to fill, select and read.
+// The list view lvwMessages: a report-style tree view over a MessageListModel,
+// rows sorted by the French collation of one column. Rows added through the
+// port are shown in batches and the selection set through the port is
+// applied in one go, so that lists of 100 000 rows stay quick to fill,
+// select and read.
 #pragma once
-#include <QTreeWidget>
-#include <array>
+#include <QTreeView>
 #include <string>
 #include <vector>
 
+#include "ui/qt/message_list_model.hpp"
+
 namespace pelicard::qt {
 
-class MessageListView : public QTreeWidget {
+class MessageListView : public QTreeView {
     Q_OBJECT
 public:
     explicit MessageListView(QWidget* parent = nullptr);
@@ -24,10 +25,16 @@ public:
     bool IsSelected(int row);
     void SetSelected(int row, bool on);
     void SetSorting(bool sorted, int sortKey, bool descending);
-    // Inserts the pending rows and applies the pending selection.
+    // Shows the pending rows and applies the pending selection.
     void Flush();
     // The column the rows are compared on (0-based).
     int SortKey() const { return sortKey_; }
+
+    void setHeaderLabels(const QStringList& labels) { model_->SetHeaderLabels(labels); }
+    // Colour and tooltip of each row, from the entry of the core's table it shows.
+    void SetRowMarker(RowMarker marker) { model_->SetRowMarker(std::move(marker)); }
+    void RefreshRowMarks() { model_->RefreshMarks(); }
+    MessageListModel* Rows() const { return model_; }
 
 signals:
     // A left click anywhere in the list, after the selection changed.
@@ -45,10 +52,9 @@ private:
     void InsertPending();
     void ApplySelection();
     void RefreshMirror();
-    QTreeWidgetItem* ItemAt(int row);
 
-    std::vector<QTreeWidgetItem*> pending_;
-    std::vector<char> mirror_;     // selected state per row, 0-based
+    MessageListModel* model_;
+    std::vector<char> mirror_;     // selected state per shown row, 0-based
     bool mirrorStale_ = true;      // the view's selection changed since the mirror was read
     bool selectionPending_ = false;  // the mirror holds changes not yet shown
     bool applying_ = false;
