@@ -3,7 +3,8 @@
 # only those that are missing.
 set -euo pipefail
 need=(cmake g++ make qt6-base-dev qt6-multimedia-dev libgtest-dev libgmock-dev
-      poppler-utils fonts-liberation2 xvfb xauth qt6-translations-l10n)
+      poppler-utils fonts-liberation2 xvfb xauth qt6-translations-l10n
+      pkg-config libgmime-3.0-dev)
 if [ "${1:-}" = "--test" ]; then
   need+=(clang libclang-rt-14-dev libbenchmark-dev undbx)
 fi

@@ -1,4 +1,4 @@
-// pelicard-extract exporte SOURCE --texte|--brut|--pdf FICHIER.pdf
+// pelicard-extract exporte SOURCE --texte|--brut|--complet|--pdf FICHIER.pdf
 //     [--par-conversation|--par-selection] [--ids 1,4,7-9] [--stockage DOSSIER]
 // Runs the window's save and print commands over the chosen messages (all by
 // default, as after "select all") and prints the path of each file written.
@@ -28,7 +28,7 @@
 namespace pelicard::cli {
 namespace {
 
-enum class Output { None, Text, Raw, Pdf };
+enum class Output { None, Text, Raw, Pdf, Complete };
 
 struct Options {
     std::string source;
@@ -107,9 +107,12 @@ int ParseArgs(const std::vector<std::string>& args, Options& o) {
         };
         if (a == "--texte" || a == "--brut") {
             if (!setOutput(a == "--texte" ? Output::Text : Output::Raw))
-                return UsageError("choisissez une seule sortie parmi --texte, --brut et --pdf");
+                return UsageError("choisissez une seule sortie parmi --texte, --brut, --complet et --pdf");
+        } else if (a == "--complet") {
+            if (!setOutput(Output::Complete))
+                return UsageError("choisissez une seule sortie parmi --texte, --brut, --complet et --pdf");
         } else if (a == "--pdf") {
-            if (!setOutput(Output::Pdf)) return UsageError("choisissez une seule sortie parmi --texte, --brut et --pdf");
+            if (!setOutput(Output::Pdf)) return UsageError("choisissez une seule sortie parmi --texte, --brut, --complet et --pdf");
             if (!value(o.pdfPath) || o.pdfPath.empty()) return UsageError("--pdf attend le nom du fichier PDF");
         } else if (a == "--recuperer") {
             o.recover = true;
@@ -131,7 +134,7 @@ int ParseArgs(const std::vector<std::string>& args, Options& o) {
     }
     if (positional.size() != 1) return UsageError("exporte attend une SOURCE");
     o.source = positional[0];
-    if (o.output == Output::None) return UsageError("choisissez une sortie : --texte, --brut ou --pdf FICHIER.pdf");
+    if (o.output == Output::None) return UsageError("choisissez une sortie : --texte, --brut, --complet ou --pdf FICHIER.pdf");
     if (o.byConversation && o.bySelection)
         return UsageError("--par-conversation et --par-selection s'excluent");
     return 0;
@@ -167,11 +170,17 @@ int Run(Session& session, const Options& o) {
             s.ops.BatchRunning = false;
             break;
         case Output::Raw:
-            s.ops.SaveAllRaw = true;
+        case Output::Complete:
+            (o.output == Output::Raw ? s.ops.SaveAllRaw : s.ops.SaveAllComplete) = true;
             s.ops.BatchRunning = true;
             for (std::int32_t i = 1; i <= s.selection.SelectionCount && !s.Quitting; ++i) {
                 OutputMode mode = kAlone;
-                ReadRawMsg(s, s.selection.SelectionOrder[static_cast<std::size_t>(i)], mode);
+                const std::int32_t index = s.selection.SelectionOrder[static_cast<std::size_t>(i)];
+                // A complete copy needs no reading of its own: MsgEnd reads the whole text.
+                if (o.output == Output::Raw)
+                    ReadRawMsg(s, index, mode);
+                else
+                    MsgEnd(s, index, mode);
             }
             s.ops.BatchRunning = false;
             SignalDone(s);

@@ -70,6 +70,7 @@ struct OperationKind {
     bool SaveAllRaw = false;
     bool SaveModifiedText = false;
     bool SaveModifiedRaw = false;
+    bool SaveAllComplete = false;  // complete copies (past the first attachment)
     bool PrintSelected = false;
     bool BatchRunning = false;
 };

@@ -19,6 +19,9 @@ struct ExportState {
     // file's name in it: a failed file is removed through it, never by path.
     int OutputDirFd = -1;
     std::string OutputName;
+    // The date the open file gets when it is closed (its last message's).
+    bool OutputDated = false;
+    std::int64_t OutputTime = 0;  // Unix time
     // The first message of the current combined output was skipped (path too
     // long): the following ones of that output are skipped too.
     bool SkipCombined = false;

@@ -12,7 +12,9 @@
 #include "common/byte_file.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "content/complete.hpp"
 #include "dbx/recover.hpp"
+#include "export/file_dates.hpp"
 #include "export/print.hpp"
 #include "export/safe_files.hpp"
 
@@ -228,12 +230,13 @@ std::size_t LineEndFrom(std::string_view raw, std::size_t from, std::size_t limi
     return (nl > from && raw[nl - 1] == '\r') ? nl - 1 : nl;
 }
 
-enum class Command { None, AllText, AllRaw, ModText, ModRaw, Print };
+enum class Command { None, AllText, AllRaw, ModText, ModRaw, Print, AllComplete };
 
 Command RunningCommand(const OperationKind& ops) {
     if (ops.PrintSelected) return Command::Print;
     if (ops.SaveAllText) return Command::AllText;
     if (ops.SaveAllRaw) return Command::AllRaw;
+    if (ops.SaveAllComplete) return Command::AllComplete;
     if (ops.SaveModifiedText) return Command::ModText;
     if (ops.SaveModifiedRaw) return Command::ModRaw;
     return Command::None;
@@ -260,10 +263,25 @@ void LeaveOut(State& s, std::int32_t index, const std::string& subject, const st
     s.exp.LeftOut.push_back({index, subject, reason, false});
 }
 
+// The complete text of a message for its complete copy, into `whole`. A
+// text cut by a damaged chain is kept and recorded as cut; false (recorded
+// as left out) when nothing could be read.
+bool CompleteReadable(State& s, std::int32_t index, const std::string& subject, CompleteText& whole) {
+    whole = ReadComplete(s, index);
+    if (whole.problem.empty()) return true;
+    if (whole.bytes.empty()) {
+        LeaveOut(s, index, subject, whole.problem);
+        return false;
+    }
+    s.exp.LeftOut.push_back({index, subject, whole.problem, true});
+    return true;
+}
+
 void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
     ExportState& ex = s.exp;
     RecordView rec = Record(s, index);
-    const bool raw = cmd == Command::AllRaw || cmd == Command::ModRaw;
+    const bool complete = cmd == Command::AllComplete;
+    const bool raw = cmd == Command::AllRaw || cmd == Command::ModRaw || complete;
     const bool wm = s.list.Mode == StoreMode::WindowsMail;
 
     bool opening = mode == kAlone || mode == kFirst;
@@ -283,9 +301,14 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
 
     // A raw copy of a Windows Mail message is the message file itself.
     std::string wmRaw;
-    if (raw && wm) wmRaw = ReadWholeFile(s.list.Wm[static_cast<std::size_t>(index)].FilePath);
+    if (raw && wm && !complete) wmRaw = ReadWholeFile(s.list.Wm[static_cast<std::size_t>(index)].FilePath);
+    CompleteText whole;
+    if (complete && !CompleteReadable(s, index, *rec.subject, whole)) return;
     std::string unmarked;  // a deleted message's text without the marks of its lost bytes
-    const std::string& rawText = wm && raw ? wmRaw : raw ? RawCopyText(s, index, unmarked) : s.texts.RawText;
+    const std::string& rawText = complete ? whole.bytes
+                                 : wm && raw ? wmRaw
+                                 : raw       ? RawCopyText(s, index, unmarked)
+                                             : s.texts.RawText;
 
     if (opening) {
         std::string tail;
@@ -316,6 +339,7 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
             LeaveOut(s, index, *rec.subject, ex.SkipReason);
             return;
         }
+        ex.OutputDated = false;
     }
 
     WorkingTexts& t = s.texts;
@@ -331,6 +355,7 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
             }
             break;
         case Command::AllRaw:
+        case Command::AllComplete:
             Write(s, rawText);
             break;
         case Command::ModText: {
@@ -348,6 +373,10 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
             break;
         default:
             break;
+    }
+    if (std::int64_t when = 0; MessageUnixTime(s, index, when)) {
+        ex.OutputDated = true;
+        ex.OutputTime = when;
     }
     if (mode == kAlone || mode == kLast) CloseOutput(s);
 }
@@ -410,6 +439,8 @@ void CloseOutput(State& s) {
     int fd = ex.OutputFd;
     std::string path = std::move(ex.OutputPath);
     ex.OutputFd = -1;
+    if (ex.OutputDated) SetModificationTime(fd, ex.OutputTime);
+    ex.OutputDated = false;
     const bool closed = ::close(fd) == 0;
     const int err = errno;
     if (!closed) {
