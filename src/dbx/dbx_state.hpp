@@ -52,6 +52,7 @@ struct RecoveredBlock {
 struct DbxRecovery {
     std::vector<RecoveredBlock> Blocks;         // every chain, back to back
     std::vector<std::uint32_t> ChainStart{0};   // chain k (1-based): Blocks[ChainStart[k-1]] … before ChainStart[k]
+    bool Scanned = false;                       // the scan ran on the open file
     std::int64_t ScannedBlocks = 0;             // text blocks the scan found, live and freed
     std::int32_t RecoveredCount = 0;            // entries listed as recovered / deleted
     std::int32_t DeletedCount = 0;

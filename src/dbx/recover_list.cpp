@@ -111,6 +111,7 @@ std::int32_t RecoverMessages(State& s, const bool* cancel) {
     }
     BuildRecoveredChains(s, blocks);
     blocks = {};
+    r.Scanned = true;
     const auto chains = static_cast<std::int32_t>(r.ChainStart.size()) - 1;
     if (chains == 0) {
         if (s.list.Count == 0)

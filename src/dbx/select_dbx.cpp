@@ -9,11 +9,15 @@
 #include "common/text.hpp"
 #include "dbx/header.hpp"
 #include "dbx/list_oe.hpp"
+#include "dbx/recover.hpp"
 #include "dbx/tree.hpp"
 #include "ui/window_logic.hpp"
 
 namespace pelicard {
 namespace {
+
+// Smaller files cannot hold a header and one text block.
+constexpr std::int64_t kRecoverableSize = 0x24BC + 0x210;
 
 // The part of a native path before / after its last separator.
 std::string FolderPart(const std::string& path) {
@@ -29,7 +33,7 @@ std::string WithoutFinalSeparator(std::string path) {
     return path;
 }
 
-void Run(State& s) {
+void Run(State& s, bool scan) {
     WindowPort& w = *s.window;
     CloseByteFile(s.dbx.File);
     s.list.Mode = StoreMode::OutlookExpress;
@@ -63,25 +67,58 @@ void Run(State& s) {
     w.SetPanelText(2, name);
     w.SetHourglass(true);
 
-    const std::int32_t root = ReadFileHeader(s);
-    if (root == 0) {
-        // The header check has told the user why.
-        w.SetHourglass(false);
-        return;
+    s.dbx.Recovery = {};
+    const IndexRead read = ReadIndexGuarded(s);
+    if (read != IndexRead::Listed && !scan) {
+        // The boxes have told what was met. A damaged file that may hold
+        // messages is offered the scan instead of ending the program.
+        if (read == IndexRead::Damaged && s.dbx.File.size >= kRecoverableSize)
+            scan = AskYesNo(s, "Ce fichier est endommag\xE9. Rechercher les messages r\xE9" "cup\xE9rables ?");
+        if (!scan && s.list.Count == 0) {
+            w.SetHourglass(false);
+            return;
+        }
     }
-    StartTreeWalk(s, root);
-    CompleteListOE(s);
-
-    SizeRowFlags(s);
-    w.SetText("lblLvw", DbxSummaryLabel(s, name));
+    if (scan) RecoverMessages(s);
+    ShowListed(s, name);
     w.SetHourglass(false);
     w.SetEnabled("mnuSelectAll", true);
 }
 
 }  // namespace
 
+void ShowListed(State& s, const std::string& name) {
+    SizeRowFlags(s);
+    std::string label;
+    if (s.dbx.Recovery.Scanned) {
+        // N counts the indexed messages, as without the scan.
+        const std::int32_t listed = s.list.Count;
+        s.list.Count -= s.dbx.Recovery.RecoveredCount + s.dbx.Recovery.DeletedCount;
+        label = DbxSummaryLabel(s, name) + RecoverySummary(s);
+        s.list.Count = listed;
+    } else {
+        label = DbxSummaryLabel(s, name);
+    }
+    s.window->SetText("lblLvw", label);
+}
+
+void RecoverDbx(State& s) {
+    RunGuarded(s, "RecoverDbx", [&] {
+        // The open file, unless it was searched already: then another one.
+        if (s.list.Mode == StoreMode::OutlookExpress && IsOpen(s.dbx.File) && !s.dbx.Recovery.Scanned) {
+            s.window->SetHourglass(true);
+            RecoverMessages(s);
+            ShowListed(s, Utf8ToCp1252(NamePart(s.dbx.ChosenPath)));
+            s.window->SetHourglass(false);
+            s.window->SetEnabled("mnuSelectAll", true);
+            return;
+        }
+        Run(s, true);
+    }, [&] { s.window->SetHourglass(false); });
+}
+
 void SelectDbx(State& s) {
-    RunGuarded(s, "SelectDbx", [&] { Run(s); }, [&] { s.window->SetHourglass(false); });
+    RunGuarded(s, "SelectDbx", [&] { Run(s, false); }, [&] { s.window->SetHourglass(false); });
 }
 
 }  // namespace pelicard

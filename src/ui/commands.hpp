@@ -9,6 +9,8 @@ namespace pelicard {
 void cmdOpen_Click(State& s, int index);
 void mnuFileDbx_Click(State& s);
 void mnuFileWM_Click(State& s);
+// "Récupérer les messages supprimés…".
+void mnuRecover_Click(State& s);
 // The list view.
 void lvwMessages_Click(State& s);
 // keyCode: the virtual-key code of the released key (33 Page Up, 34 Page

@@ -45,6 +45,8 @@ void mnuFileDbx_Click(State& s) { SelectDbx(s); }
 
 void mnuFileWM_Click(State& s) { SelectWM(s); }
 
+void mnuRecover_Click(State& s) { RecoverDbx(s); }
+
 void lvwMessages_Click(State& s) {
     WindowPort& w = *s.window;
     s.EditorUpdate = true;

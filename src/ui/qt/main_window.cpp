@@ -39,6 +39,7 @@
 #include "ui/layout.hpp"
 #include "ui/qt/icons.hpp"
 #include "ui/qt/message_list_view.hpp"
+#include "ui/qt/recovery_rows.hpp"
 #include "ui/qt/qt_printer.hpp"
 #include "ui/window_logic.hpp"
 
@@ -185,6 +186,7 @@ void MainWindow::BuildMenus() {
     QMenu* files = menu("mnuFiles", U("Fichiers"));
     AddAction(files, "mnuFileDbx", U("Fichier dbx à traiter"), [&s] { mnuFileDbx_Click(s); });
     AddAction(files, "mnuFileWM", U("Dossier de Windows Mail à traiter"), [&s] { mnuFileWM_Click(s); });
+    AddAction(files, "mnuRecover", U("Récupérer les messages supprimés…"), [&s] { mnuRecover_Click(s); });
     separator(files, "mnu0");
     AddAction(files, "mnuPrinter", U("Imprimante"), [&s] { mnuPrinter_Click(s); });
     separator(files, "mnu1");
@@ -294,6 +296,8 @@ void MainWindow::BuildControls() {
     list_ = new MessageListView(client_);
     list_->setObjectName(QStringLiteral("lvwMessages"));
     controls_["lvwMessages"] = list_;
+    // Messages found by the recovery scan show their state.
+    list_->SetRowMarker([this](int entry) { return RecoveryMark(s_, entry); });
     list_->setHeaderLabels({U("Objet"), U("Émetteur"), U("Date"), U("Dates pour tri"), U("ID")});
     for (int c = 0; c < 5; ++c) {
         if (kColumnWidths[c] == 0) list_->setColumnHidden(c, true);
