@@ -11,13 +11,17 @@
 #include "app/linux_folders.hpp"
 #include "app/services.hpp"
 #include "cli/commands.hpp"
+#include "cli/console_window.hpp"
 #include "cli/open_store.hpp"
 #include "common/fault.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
 #include "content/read_msg.hpp"
 #include "export/batch.hpp"
+#include "export/left_out.hpp"
 #include "export/msg_end.hpp"
+#include "export/pdf_target.hpp"
+#include "export/safe_files.hpp"
 
 #ifdef PELICARD_WITH_QT
 #include <QGuiApplication>
@@ -47,8 +51,10 @@ int Refuse(const std::string& what) {
 }
 
 // Parses "1,4,7-9" into flags over 1..count. Returns an error text, empty
-// when the list is sound.
-std::string ParseIds(const std::string& text, std::int32_t count, std::vector<bool>& flags) {
+// when the list is sound; `malformed` tells a list that is no list of IDs
+// (a usage error) from IDs outside the list.
+std::string ParseIds(const std::string& text, std::int32_t count, std::vector<bool>& flags, bool& malformed) {
+    malformed = true;
     flags.assign(static_cast<std::size_t>(count) + 1, false);
     auto number = [](const std::string& t, long long& n) {
         if (t.empty() || t.size() > 9 || t.find_first_not_of("0123456789") != std::string::npos) return false;
@@ -68,8 +74,10 @@ std::string ParseIds(const std::string& text, std::int32_t count, std::vector<bo
         } else if (!number(item.substr(0, dash), first) || !number(item.substr(dash + 1), last) || first > last) {
             return "intervalle d'ID incorrect : « " + item + " »";
         }
-        if (first < 1 || last > count)
+        if (first < 1 || last > count) {
+            malformed = false;
             return "aucun message d'ID " + item + " (la liste compte " + ToDecimal(count) + " messages)";
+        }
         for (long long i = first; i <= last; ++i) flags[static_cast<std::size_t>(i)] = true;
         start = comma + 1;
     }
@@ -89,6 +97,34 @@ void SelectRows(State& s, const std::vector<bool>& flags) {
     sel.SubjectModified = false;
     sel.BodyModified = false;
     s.ops = {};
+}
+
+// Exports of a Windows Mail folder go to <storage>/<folder name>: refused
+// when that lies in the folder being read (the copies would join the store).
+int RefuseTargetInStore(State& s, const std::string& storage) {
+    if (s.list.Mode != StoreMode::WindowsMail || s.list.Wm.size() < 2) return 0;
+    const std::string& file = s.list.Wm[1].FilePath;
+    const std::string folder = file.substr(0, file.rfind('/') + 1);
+    std::string name = folder.substr(0, folder.size() - 1);
+    name = SafeComponent(name.substr(name.rfind('/') + 1));
+    const std::string target = storage + "/" + name;
+    if (!IsInsideFolder(target, folder.empty() ? "." : folder)) return 0;
+    return Refuse("le dossier de stockage " + target + " se trouve dans le dossier lu " + folder +
+                  " : choisissez un autre dossier avec --stockage");
+}
+
+// One line per message left out or cut, then the count; 3 when anything was
+// left out, cut, or the index could not be read whole.
+int TellLeftOut(State& s, int indexFaults) {
+    for (const auto& m : s.exp.LeftOut)
+        std::cerr << "pelicard-extract : message " << ForTerminal(LeftOutLine(m))
+                  << (m.Cut ? " (enregistré tronqué)" : " (non enregistré)") << '\n';
+    if (indexFaults > 0)
+        std::cerr << "pelicard-extract : l'index du fichier n'a pas pu être lu en entier (" << indexFaults
+                  << " erreur(s) de lecture) : des messages peuvent manquer\n";
+    if (s.exp.LeftOut.empty() && indexFaults == 0) return 0;
+    if (!s.exp.LeftOut.empty()) std::cerr << "pelicard-extract : " << Cp1252ToUtf8(LeftOutHeading(s)) << '\n';
+    return 3;
 }
 
 int ParseArgs(const std::vector<std::string>& args, Options& o) {
@@ -148,8 +184,11 @@ int Run(Session& session, const Options& o) {
     std::vector<bool> flags(static_cast<std::size_t>(s.list.Count) + 1, true);
     flags[0] = false;
     if (o.ids) {
-        if (std::string err = ParseIds(*o.ids, s.list.Count, flags); !err.empty()) return Refuse(err);
+        bool malformed = false;
+        if (std::string err = ParseIds(*o.ids, s.list.Count, flags, malformed); !err.empty())
+            return malformed ? UsageError(err) : Refuse(err);
     }
+    const int indexFaults = session.window.faultBoxes;
 
     namespace fs = std::filesystem;
     std::string storage = o.storage.empty() ? DocumentsFolderPath() + "/Documents Pelicard" : o.storage;
@@ -157,11 +196,13 @@ int Run(Session& session, const Options& o) {
     fs::create_directories(storage, ec);
     if (!fs::is_directory(storage, ec)) return Refuse("impossible de créer le dossier de stockage " + storage);
     s.settings.StorageFolder = storage;
+    if (int rc = RefuseTargetInStore(s, storage); rc != 0) return rc;
     s.settings.GroupingOption = o.byConversation ? 1 : 0;
     s.settings.SelectionOption = o.bySelection ? 1 : 0;
     s.exp.OnFileWritten = [](const std::string& path) { std::cout << path << '\n'; };
 
     SelectRows(s, flags);
+    ClearLeftOut(s);
     switch (o.output) {
         case Output::Text:
             s.ops.SaveAllText = true;
@@ -187,12 +228,15 @@ int Run(Session& session, const Options& o) {
             break;
         case Output::Pdf: {
 #ifdef PELICARD_WITH_QT
+            if (std::string why = PdfTargetRefusal(s, o.pdfPath, false); !why.empty())
+                return Refuse(ForTerminal(why));
             if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
             int argc = 1;
             char name[] = "pelicard-extract";
             char* argv[] = {name, nullptr};
             QGuiApplication app(argc, argv);
             QtPrinter printer(o.pdfPath);
+            printer.WatchStore(&s);
             PrinterPort* previous = s.printer;
             s.printer = &printer;
             s.ops.PrintSelected = true;
@@ -212,9 +256,7 @@ int Run(Session& session, const Options& o) {
     CloseOutput(s);
     std::cout.flush();
     if (s.Quitting) return 1;
-    if (s.exp.SkippedCount > 0)
-        return Refuse(ToDecimal(s.exp.SkippedCount) + " message(s) non enregistré(s) : chemin trop long");
-    return 0;
+    return TellLeftOut(s, indexFaults);
 }
 
 }  // namespace

@@ -20,13 +20,29 @@ struct Utf8Table {
     }
 };
 
-// Appends a field of a tab-separated line: tabs and line breaks become spaces.
+// Windows-1252 bytes that stand for control characters (C0, DEL, and the
+// five unassigned bytes, which read as C1 controls): a subject holding them
+// could drive the terminal.
+bool IsControl(unsigned char u) {
+    return u < 0x20 || u == 0x7F || u == 0x81 || u == 0x8D || u == 0x8F || u == 0x90 || u == 0x9D;
+}
+
+void AppendEscape(std::string& out, const char* format, unsigned char u) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, format, u);
+    out += buf;
+}
+
+// Appends a field of a tab-separated line: tabs and line breaks become
+// spaces, other control characters are written as \xHH.
 void AppendField(std::string& out, const std::string& cp1252) {
     static const Utf8Table table;
     for (char c : cp1252) {
         const auto u = static_cast<unsigned char>(c);
         if (c == '\t' || c == '\r' || c == '\n')
             out += ' ';
+        else if (IsControl(u))
+            AppendEscape(out, "\\x%02x", u);
         else if (u < 0x80)
             out += c;
         else
@@ -35,9 +51,15 @@ void AppendField(std::string& out, const std::string& cp1252) {
 }
 
 std::string JsonString(const std::string& cp1252) {
+    static const Utf8Table table;
     std::string out = "\"";
-    for (char c : Cp1252ToUtf8(cp1252)) {
+    for (char c : cp1252) {
         const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x80) {
+            if (IsControl(u)) AppendEscape(out, "\\u%04x", u);
+            else out += table.bytes[u];
+            continue;
+        }
         switch (c) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
@@ -45,10 +67,8 @@ std::string JsonString(const std::string& cp1252) {
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
             default:
-                if (u < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", u);
-                    out += buf;
+                if (IsControl(u)) {
+                    AppendEscape(out, "\\u%04x", u);
                 } else {
                     out += c;
                 }

@@ -1,9 +1,12 @@
 // pelicard-extract: the batch tool over the same core as the window.
+#include <csignal>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/commands.hpp"
+#include "common/fault.hpp"
 
 namespace {
 
@@ -32,7 +35,9 @@ const char* const kHelp =
     "\n"
     "SOURCE est un fichier .dbx, un fichier .eml/.nws (son dossier est lu) ou un dossier.\n"
     "Les messages d'erreur s'affichent sur la sortie d'erreur ; état de sortie : 0 réussite,\n"
-    "1 fichier refusé ou échec, 2 erreur d'utilisation.\n";
+    "1 fichier refusé ou échec, 2 erreur d'utilisation, 3 résultat partiel : exporte a laissé\n"
+    "de côté ou tronqué des messages (chacun est nommé : ID, objet, raison, puis leur nombre)\n"
+    "ou l'index du fichier n'a pas pu être lu en entier.\n";
 
 }  // namespace
 
@@ -47,6 +52,8 @@ int UsageError(const std::string& what) {
 }  // namespace pelicard::cli
 
 int main(int argc, char** argv) {
+    // A file size limit makes a write fail (and be told) instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return pelicard::cli::UsageError("commande manquante");
     const std::string cmd = args.front();
@@ -55,8 +62,16 @@ int main(int argc, char** argv) {
         std::cout << kHelp;
         return 0;
     }
-    if (cmd == "liste") return pelicard::cli::CmdListe(args);
-    if (cmd == "affiche") return pelicard::cli::CmdAffiche(args);
-    if (cmd == "exporte") return pelicard::cli::CmdExporte(args);
+    try {
+        if (cmd == "liste") return pelicard::cli::CmdListe(args);
+        if (cmd == "affiche") return pelicard::cli::CmdAffiche(args);
+        if (cmd == "exporte") return pelicard::cli::CmdExporte(args);
+    } catch (const std::bad_alloc&) {
+        // Running out of memory ends the command, told like any fault.
+        std::cerr << "pelicard-extract : m\xC3\xA9moire insuffisante\n";
+        return 1;
+    } catch (const pelicard::ProgramEnding&) {
+        return 1;
+    }
     return pelicard::cli::UsageError("commande inconnue : " + cmd);
 }

@@ -2,7 +2,12 @@
 // then the header, the index tree and the list build.
 #include "cli/open_store.hpp"
 
+#include <cerrno>
+#include <unistd.h>
+
+#include "common/byte_file.hpp"
 #include "common/report.hpp"
+#include "common/system_fault.hpp"
 #include "common/text.hpp"
 #include "dbx/header.hpp"
 #include "dbx/list_oe.hpp"
@@ -25,6 +30,16 @@ int OpenDbxStore(Session& session, const std::string& path, std::string& label) 
             ShowMessage(s, RefusedDbxText(name));
             return 1;
         }
+        // A missing, unreadable, empty or special file is told with its reason.
+        std::int64_t size = 0;
+        const int fd = OpenRegularFile(path, size);
+        if (fd < 0 || size == 0) {
+            if (fd >= 0) ::close(fd);
+            const int err = fd == -ENXIO ? kNotRegularFile : fd < 0 ? -fd : kEmptyFile;
+            ShowMessage(s, SystemFault("Impossible d'ouvrir le fichier", path, err).Description(), MsgIcon::Critical);
+            return 1;
+        }
+        ::close(fd);
         s.dbx.ChosenPath = path;
         if (session.recover) {
             // A damaged index ends nothing: what it gave is listed first,

@@ -1,10 +1,14 @@
 // Opening a Windows Mail folder for the batch tool: a message file (its
 // folder is read) or the folder itself.
+#include <cerrno>
 #include <filesystem>
+#include <unistd.h>
 
 #include "app/services.hpp"
 #include "cli/open_store.hpp"
+#include "common/byte_file.hpp"
 #include "common/report.hpp"
+#include "common/system_fault.hpp"
 #include "common/text.hpp"
 #include "wm/complete_list_wm.hpp"
 #include "wm/read_msg_wm.hpp"
@@ -25,9 +29,12 @@ int OpenWmStore(Session& session, const std::string& path, std::string& label) {
         folder = path;
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     } else {
-        auto size = fs::is_regular_file(path, ec) ? fs::file_size(path, ec) : 0;
-        if (ec || size < 1) {
-            ShowMessage(s, "Fichier " + Utf8ToCp1252(path) + " introuvable ou endommag\xE9", MsgIcon::Critical);
+        std::int64_t size = 0;
+        const int fd = OpenRegularFile(path, size);
+        if (fd >= 0) ::close(fd);
+        if (fd < 0 || size < 1) {
+            const int err = fd == -ENXIO ? kNotRegularFile : fd < 0 ? -fd : kEmptyFile;
+            ShowMessage(s, SystemFault("Impossible d'ouvrir le fichier", path, err).Description(), MsgIcon::Critical);
             ShowMessage(s, "Pas de fichier s\xE9lectionn\xE9.");
             return 1;
         }

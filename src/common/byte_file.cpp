@@ -1,30 +1,49 @@
 #include "common/byte_file.hpp"
 
 #include <cerrno>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/fault.hpp"
+#include "common/system_fault.hpp"
 
 namespace pelicard {
 
+int OpenRegularFile(const std::string& nativePath, std::int64_t& size) {
+    // O_NONBLOCK: a FIFO or a device under the name never holds the open.
+    const int fd = ::open(nativePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -errno;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -ENXIO;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    size = st.st_size;
+    return fd;
+}
+
 bool OpenByteFile(ByteFile& f, const std::string& nativePath) {
     CloseByteFile(f);
-    std::FILE* h = std::fopen(nativePath.c_str(), "rb");
-    if (!h) return false;
+    std::int64_t size = 0;
+    const int fd = OpenRegularFile(nativePath, size);
+    if (fd < 0) {
+        f.error = fd == -ENXIO ? kNotRegularFile : -fd;
+        return false;
+    }
+    std::FILE* h = ::fdopen(fd, "rb");
+    if (!h) {
+        f.error = errno;
+        ::close(fd);
+        return false;
+    }
     // Reads are small and scattered: no stdio buffer to refill at each seek.
     std::setvbuf(h, nullptr, _IONBF, 0);
-    if (std::fseek(h, 0, SEEK_END) != 0) {
-        std::fclose(h);
-        return false;
-    }
-    long end = std::ftell(h);
-    if (end < 0) {
-        std::fclose(h);
-        return false;
-    }
     f.handle = h;
     f.path = nativePath;
-    f.size = end;
+    f.size = size;
+    f.error = 0;
     return true;
 }
 
@@ -77,14 +96,29 @@ std::uint32_t LoadU24(const char* p) {
 }
 
 std::string ReadWholeFile(const std::string& nativePath) {
-    std::ifstream in(nativePath, std::ios::binary);
-    if (!in) throw Fault(faults::kFileNotFound);
-    in.seekg(0, std::ios::end);
-    std::streamoff n = in.tellg();
-    if (n < 0) throw Fault(faults::kPathAccess);
-    in.seekg(0);
-    std::string data(static_cast<std::size_t>(n), '\0');
-    if (n > 0 && !in.read(data.data(), n)) throw Fault(faults::kReadPastEnd);
+    std::int64_t size = 0;
+    const int fd = OpenRegularFile(nativePath, size);
+    if (fd < 0) throw SystemFault("Impossible de lire le fichier", nativePath, fd == -ENXIO ? kNotRegularFile : -fd);
+    std::string data;
+    try {
+        data.resize(static_cast<std::size_t>(size));
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    std::size_t got = 0;
+    while (got < data.size()) {
+        const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int err = n < 0 ? errno : 0;
+            ::close(fd);
+            if (err != 0) throw SystemFault("Impossible de lire le fichier", nativePath, err);
+            throw Fault(faults::kReadPastEnd);  // the file shrank meanwhile
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
     return data;
 }
 

@@ -11,9 +11,11 @@ struct ByteFile {
     std::FILE* handle = nullptr;
     std::string path;     // native (UTF-8) path
     std::int64_t size = 0;
+    int error = 0;        // why the last OpenByteFile failed (errno, or kNotRegularFile)
 };
 
-// Opens read-only; false when the file cannot be opened. Closes any file
+// Opens read-only; false when the file cannot be opened or is no regular
+// file (a FIFO never holds the open), the reason in f.error. Closes any file
 // the record held before.
 bool OpenByteFile(ByteFile& f, const std::string& nativePath);
 void CloseByteFile(ByteFile& f);
@@ -31,7 +33,12 @@ std::uint32_t ReadU32(const ByteFile& f, std::int64_t offset);
 std::uint32_t LoadU32(const char* p);
 std::uint32_t LoadU24(const char* p);
 
-// Whole file as bytes; throws Fault when it cannot be read.
+// Opens a regular file read-only without waiting on a FIFO or device: the
+// descriptor, or -errno (-ENXIO for anything but a regular file); `size` is
+// the file's size.
+int OpenRegularFile(const std::string& nativePath, std::int64_t& size);
+// Whole file as bytes; throws Fault "Impossible de lire le fichier <path>"
+// with the system's reason when it cannot be read.
 std::string ReadWholeFile(const std::string& nativePath);
 
 }  // namespace pelicard

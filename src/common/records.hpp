@@ -62,6 +62,9 @@ struct WorkingTexts {
     std::string SubjectLine;
     std::string DateSenderBlock;
     bool IsUtf8 = false;
+    // Why the last block chain read ended early (Windows-1252); empty when
+    // it was read whole.
+    std::string ChainFault{};
 };
 
 // Raised by the commands, read by MsgEnd, cleared by CollectSelection.

@@ -16,6 +16,7 @@
 #include "content/mime.hpp"
 #include "dbx/dates.hpp"
 #include "dbx/recover.hpp"
+#include "export/left_out.hpp"
 #include "export/msg_end.hpp"
 
 namespace pelicard {
@@ -62,6 +63,7 @@ bool ReadRecoveredBlocks(State& s, std::int32_t index) {
     t.BlockText.clear();
     t.RawText.clear();
     t.AttachmentCut = false;
+    t.ChainFault.clear();
     r.MarksEntry = index;
     r.Marks.clear();
     std::string whole = RecoveredChainText(s, s.list.Oe[index].RecoveredChain, &r.Marks);
@@ -69,6 +71,12 @@ bool ReadRecoveredBlocks(State& s, std::int32_t index) {
     Attached(s, whole);
     if (!t.AttachmentCut) t.RawText = std::move(whole);
     return true;
+}
+
+// A message whose text could not be read is no part of the command's output.
+void LeftOutUnread(State& s, std::int32_t index) {
+    const std::string& why = s.texts.ChainFault;
+    NoteLeftOut(s, index, why.empty() ? std::string("aucun texte lisible") : "texte illisible : " + why);
 }
 
 }  // namespace
@@ -91,7 +99,10 @@ bool ReadTxtMsg(State& s, std::int32_t offset) {
             length = static_cast<unsigned char>(block[8]) | static_cast<unsigned char>(block[9]) << 8;
         if (kBlockHeader + length > block.size()) throw Fault(faults::kReadPastEnd);
         t.BlockText.assign(block, kBlockHeader, length);
-        if (nextOutside) ShowFault(s, "ReadTxtMsg", Fault(faults::kReadPastEnd));
+        if (nextOutside) {
+            ShowFault(s, "ReadTxtMsg", Fault(faults::kReadPastEnd));
+            t.ChainFault = faults::kReadPastEnd;
+        }
         if (t.AttachmentCut) {
             t.NextBlock = -1;
             return true;
@@ -100,8 +111,10 @@ bool ReadTxtMsg(State& s, std::int32_t offset) {
         return true;
     } catch (const Fault& f) {
         ShowFault(s, "ReadTxtMsg", f);
+        t.ChainFault = f.Description();
     } catch (const std::bad_alloc&) {
         ShowFault(s, "ReadTxtMsg", Fault(faults::kOutOfMemory));
+        t.ChainFault = faults::kOutOfMemory;
     }
     return false;
 }
@@ -114,6 +127,7 @@ bool ReadBlocksOE(State& s, std::int32_t index) {
     t.BlockText.clear();
     t.RawText.clear();
     t.AttachmentCut = false;
+    t.ChainFault.clear();
     if (!ReadTxtMsg(s, first)) return false;
     if (!t.AttachmentCut) t.RawText = t.BlockText;
 
@@ -124,7 +138,10 @@ bool ReadBlocksOE(State& s, std::int32_t index) {
     const std::int64_t maxBlocks = s.dbx.File.size / (kBlockHeader + kFullBlock) + 1;
     std::int64_t blocks = 1;
     while (t.NextBlock >= 1) {
-        if (!visited.insert(t.NextBlock).second || ++blocks > maxBlocks) break;
+        if (!visited.insert(t.NextBlock).second || ++blocks > maxBlocks) {
+            t.ChainFault = "Cha\xEEne de blocs endommag\xE9" "e";
+            break;
+        }
         if (!ReadTxtMsg(s, t.NextBlock)) break;
         if (!t.AttachmentCut) t.RawText += t.BlockText;
     }
@@ -148,7 +165,7 @@ void ReadMsg(State& s, std::int32_t index, OutputMode& mode) {
             s.EditorUpdate = false;
             return;
         }
-        if (!ReadBlocksOE(s, index)) return;
+        if (!ReadBlocksOE(s, index)) return LeftOutUnread(s, index);
         MsgProcessing(s, index, mode);
         MsgEnd(s, index, mode);
     });
@@ -160,7 +177,10 @@ void ReadRawMsg(State& s, std::int32_t index, OutputMode& mode) {
         return;
     }
     RunGuarded(s, "ReadMsg", [&] {
-        if (ReadBlocksOE(s, index)) MsgEnd(s, index, mode);
+        if (ReadBlocksOE(s, index))
+            MsgEnd(s, index, mode);
+        else
+            LeftOutUnread(s, index);
     });
 }
 

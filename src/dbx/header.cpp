@@ -2,6 +2,7 @@
 
 #include "common/fault.hpp"
 #include "common/report.hpp"
+#include "common/system_fault.hpp"
 #include "common/text.hpp"
 #include "dbx/conversions.hpp"
 
@@ -21,7 +22,8 @@ void NotValidFile(State& s) {
 std::int32_t ReadFileHeader(State& s) {
     try {
         ResetDbxWindow(s);
-        if (!OpenByteFile(s.dbx.File, s.dbx.ChosenPath)) throw Fault(faults::kFileNotFound);
+        if (!OpenByteFile(s.dbx.File, s.dbx.ChosenPath))
+            throw SystemFault("Impossible d'ouvrir le fichier", s.dbx.ChosenPath, s.dbx.File.error);
         const ByteFile& f = s.dbx.File;
         // The order of the checks decides which one reports a file that fails several.
         if (Hexa(ReadBytes(f, 0x00, 4)) != kFirstSignature ||

@@ -1,11 +1,15 @@
 #include "dbx/index_record.hpp"
 
+#include <algorithm>
+
 #include "common/fault.hpp"
 #include "dbx/conversions.hpp"
 
 namespace pelicard {
 
 namespace {
+
+constexpr std::int64_t kLargestDataArea = 16 << 20;
 
 DbxIndexRecord& Record(State& s, std::int32_t i) {
     if (i < 0 || static_cast<std::size_t>(i) >= s.dbx.Records.size()) throw Fault(faults::kSubscript);
@@ -51,7 +55,9 @@ void ReadIndexRecord(State& s, std::int32_t i) {
     if (r.AttributeTable.empty()) r.AttributeTable.swap(s.dbx.SpareTable);
     if (r.DataArea.empty()) r.DataArea.swap(s.dbx.SpareData);
     r.AttributeTable.assign(DbxReadView(s, at + 0x0C, static_cast<std::size_t>(4 * n)));
-    const auto dataSize = static_cast<std::size_t>(length - 4 * n);
+    // An index record holds a few short values; a data area claimed beyond
+    // kLargestDataArea (a damaged or sparse file) is read no further.
+    const auto dataSize = static_cast<std::size_t>(std::min<std::int64_t>(length - 4 * n, kLargestDataArea));
     if (dataSize <= 65536)
         r.DataArea.assign(DbxReadView(s, at + 0x0C + 4 * n, dataSize));
     else

@@ -1,5 +1,9 @@
 #include "dbx/tree.hpp"
 
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <new>
 #include <unordered_set>
 #include <vector>
 
@@ -76,10 +80,23 @@ void ReadMsgHeader(State& s, std::int32_t node) {
     DbxState& d = s.dbx;
     std::unordered_set<std::int32_t> visited;
     std::vector<Frame> stack;
+    // Byte ranges of the file taken by a node (its header and entries) or a
+    // record (its 12-byte head): in a well-formed file none overlap, so each
+    // is claimed once. Overlapping nodes of a damaged (or sparse) file would
+    // otherwise name the same entries again and again.
+    std::map<std::int64_t, std::int64_t> claimed;
+    auto claim = [&](std::int64_t start, std::int64_t end) {
+        auto next = claimed.upper_bound(start);
+        if (next != claimed.end() && next->first < end) return false;
+        if (next != claimed.begin() && std::prev(next)->second > start) return false;
+        claimed.emplace_hint(next, start, end);
+        return true;
+    };
     auto enter = [&](std::int32_t at) {
         if (at < 1 || !visited.insert(at).second) return;
         Frame f{at, 0, 0, 0};
         f.child = ReadTreeHeader(s, at, f.count);
+        if (!claim(at, at + kEntriesOffset + kEntrySize * std::max(f.count, 0))) return;
         stack.push_back(f);
     };
     // An index record takes at least 12 bytes (marker, length, count), so a
@@ -101,7 +118,7 @@ void ReadMsgHeader(State& s, std::int32_t node) {
             ++f.next;
             std::int32_t record = CountValue(s, DbxReadView(s, at, 4));
             std::int32_t child = CountValue(s, DbxReadView(s, at + 4, 4));
-            if (record > 0) {
+            if (record > 0 && claim(record, static_cast<std::int64_t>(record) + 12)) {
                 ++d.CollectedCount;
                 DbxIndexRecord r;
                 r.RecordOffset = record;
@@ -111,6 +128,8 @@ void ReadMsgHeader(State& s, std::int32_t node) {
         }
     } catch (const Fault& e) {
         EndOnFault(s, "ReadMsgHeader", e);
+    } catch (const std::bad_alloc&) {
+        EndOnFault(s, "ReadMsgHeader", Fault(faults::kOutOfMemory));
     }
 }
 

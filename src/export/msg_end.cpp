@@ -15,6 +15,7 @@
 #include "content/complete.hpp"
 #include "dbx/recover.hpp"
 #include "export/file_dates.hpp"
+#include "export/left_out.hpp"
 #include "export/print.hpp"
 #include "export/safe_files.hpp"
 
@@ -258,9 +259,16 @@ RecordView Record(State& s, std::int32_t index) {
 }
 
 // A message of the command that is not saved.
-void LeaveOut(State& s, std::int32_t index, const std::string& subject, const std::string& reason) {
+void LeaveOut(State& s, std::int32_t index, const std::string& reason) {
     ++s.exp.SkippedCount;
-    s.exp.LeftOut.push_back({index, subject, reason, false});
+    NoteLeftOut(s, index, reason);
+}
+
+// A text whose block chain ended early is written as far as it was read,
+// and told as cut.
+void NoteIfCut(State& s, std::int32_t index) {
+    if (s.list.Mode == StoreMode::OutlookExpress && !s.texts.ChainFault.empty())
+        NoteLeftOut(s, index, "texte incomplet : " + s.texts.ChainFault, true);
 }
 
 // The complete text of a message for its complete copy, into `whole`. A
@@ -270,7 +278,7 @@ bool CompleteReadable(State& s, std::int32_t index, const std::string& subject, 
     whole = ReadComplete(s, index);
     if (whole.problem.empty()) return true;
     if (whole.bytes.empty()) {
-        LeaveOut(s, index, subject, whole.problem);
+        LeaveOut(s, index, whole.problem);
         return false;
     }
     s.exp.LeftOut.push_back({index, subject, whole.problem, true});
@@ -290,7 +298,7 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
         ex.SkipCombined = false;
     } else if (ex.SkipCombined) {
         if (mode == kLast) ex.SkipCombined = false;
-        LeaveOut(s, index, *rec.subject, ex.SkipReason);
+        LeaveOut(s, index, ex.SkipReason);
         return;
     } else if (ex.OutputFd < 0) {
         // The output's first message wrote nothing (no text): this one
@@ -326,7 +334,7 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
         if (TargetInsideStore(s, index, directory)) {
             ex.SkipCombined = mode == kFirst || mode == kFollowing;
             ex.SkipReason = Utf8ToCp1252("dossier de stockage situé dans le dossier lu");
-            LeaveOut(s, index, *rec.subject, ex.SkipReason);
+            LeaveOut(s, index, ex.SkipReason);
             return;
         }
         // File names on disk hold no control character.
@@ -336,7 +344,7 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
         if (!OpenOutput(s, folder, directory, base, tail)) {
             ex.SkipCombined = mode == kFirst || mode == kFollowing;
             ex.SkipReason = "chemin trop long";
-            LeaveOut(s, index, *rec.subject, ex.SkipReason);
+            LeaveOut(s, index, ex.SkipReason);
             return;
         }
         ex.OutputDated = false;
@@ -378,6 +386,7 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
         ex.OutputDated = true;
         ex.OutputTime = when;
     }
+    if (!complete) NoteIfCut(s, index);  // a complete copy told its own cut above
     if (mode == kAlone || mode == kLast) CloseOutput(s);
 }
 
@@ -457,6 +466,7 @@ void MsgEnd(State& s, std::int32_t index, OutputMode& mode) {
     try {
         if (cmd == Command::Print) {
             PrintMessage(s, mode);
+            NoteIfCut(s, index);
             return;
         }
         SaveMessage(s, cmd, index, mode);

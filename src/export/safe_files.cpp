@@ -37,10 +37,6 @@ void AppendWithoutControls(std::string& out, std::string_view utf8) {
     }
 }
 
-Fault NamedFault(std::string_view what, const std::string& path, std::string_view reason) {
-    return Fault(Utf8ToCp1252(std::string(what) + " " + path) + "\r\n" + Utf8ToCp1252(std::string(reason)));
-}
-
 std::string TempNameFor(const std::string& finalName) {
     static thread_local std::mt19937_64 rng{std::random_device{}() ^ static_cast<std::uint64_t>(::getpid())};
     static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
@@ -123,33 +119,6 @@ std::string WithoutControls(std::string_view utf8) {
     out.reserve(utf8.size());
     AppendWithoutControls(out, utf8);
     return out;
-}
-
-std::string SystemReason(int err) {
-    switch (err) {
-        case EACCES:
-        case EPERM: return "Permission refusée";
-        case ENOSPC: return "Disque plein";
-        case EDQUOT: return "Quota de disque dépassé";
-        case EFBIG: return "Fichier trop volumineux pour ce système";
-        case EROFS: return "Système de fichiers en lecture seule";
-        case ENOENT: return "Chemin d'accès introuvable";
-        case ENOTDIR: return "Un élément du chemin n'est pas un dossier";
-        case ENAMETOOLONG: return "Nom de fichier trop long";
-        case ELOOP: return "Lien symbolique refusé ou boucle de liens symboliques";
-        case EIO: return "Erreur d'entrée/sortie";
-        case EMFILE:
-        case ENFILE: return "Trop de fichiers ouverts";
-        case EISDIR: return "Un dossier porte ce nom";
-        case EEXIST: return "Un fichier porte déjà ce nom";
-        case ENXIO: return "Ce n'est pas un fichier ordinaire";
-        case ENOMEM: return "Mémoire insuffisante";
-        default: return "Erreur système " + ToDecimal(err) + " (" + std::strerror(err) + ")";
-    }
-}
-
-Fault SystemFault(std::string_view whatUtf8, const std::string& pathUtf8, int err) {
-    return NamedFault(whatUtf8, pathUtf8, SystemReason(err));
 }
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& o) noexcept {
@@ -236,7 +205,8 @@ PendingFile BeginPending(int dir, const std::string& finalName, const std::strin
     p.shown = shown;
     for (int attempt = 0; attempt < 64; ++attempt) {
         std::string temp = TempNameFor(finalName);
-        p.fd.reset(::openat(dir, temp.c_str(), kCreateFlags, 0666));
+        // Read and write: the caller may check what was written before the rename.
+        p.fd.reset(::openat(dir, temp.c_str(), (kCreateFlags & ~O_WRONLY) | O_RDWR, 0666));
         if (p.fd.valid()) {
             p.tempName = std::move(temp);
             return p;

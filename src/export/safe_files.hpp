@@ -30,6 +30,7 @@
 #include <string_view>
 
 #include "common/fault.hpp"
+#include "common/system_fault.hpp"  // SystemReason, SystemFault
 
 namespace pelicard {
 
@@ -43,13 +44,6 @@ std::string SafeComponent(std::string_view utf8);
 // Only the control characters of `utf8` replaced by "_" (for a part of a name
 // that the caller completes, such as a subject before its date and extension).
 std::string WithoutControls(std::string_view utf8);
-
-// ---- Faults ----
-
-// The system's reason for `err`, in French (UTF-8).
-std::string SystemReason(int err);
-// Fault "<whatUtf8> <pathUtf8>\r\n<reason>", converted to Windows-1252.
-Fault SystemFault(std::string_view whatUtf8, const std::string& pathUtf8, int err);
 
 // ---- Descriptors ----
 

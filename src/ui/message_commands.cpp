@@ -12,6 +12,7 @@
 #include "common/report.hpp"
 #include "content/read_msg.hpp"
 #include "export/batch.hpp"
+#include "export/left_out.hpp"
 #include "export/msg_end.hpp"
 #include "ui/commands.hpp"
 #include "ui/window_logic.hpp"
@@ -96,9 +97,11 @@ void SaveModified(State& s, bool OperationKind::*flag) {
     const std::int32_t index = SelectedAt(s, s.selection.CurrentPosition);
     // No message shown (nothing selected): there is nothing to save.
     if (index == 0) return;
+    ClearLeftOut(s);
     OutputMode mode = kAlone;
     MsgEnd(s, index, mode);
     SignalDone(s);
+    ShowLeftOut(s);
 }
 
 }  // namespace
@@ -165,8 +168,12 @@ void cmdAllTxt_Click(State& s) {
         s.ops.SaveAllText = true;
         s.window->SetEnabled("cmdDown", false);
         s.window->SetEnabled("cmdUp", false);
-        BatchScope batch(s, true);
-        BatchDriver(s, ReadThenLetEventsRun);
+        ClearLeftOut(s);
+        {
+            BatchScope batch(s, true);
+            BatchDriver(s, ReadThenLetEventsRun);
+        }
+        ShowLeftOut(s);
     });
 }
 
@@ -177,6 +184,7 @@ void cmdAllNws_Click(State& s) {
         s.window->SetEnabled("cmdDown", false);
         s.window->SetEnabled("cmdUp", false);
         s.ops.SaveAllRaw = true;
+        ClearLeftOut(s);
         {
             BatchScope batch(s, true);
             // A copy: the window's events, let run between messages, must
@@ -192,6 +200,7 @@ void cmdAllNws_Click(State& s) {
             }
         }
         SignalDone(s);
+        ShowLeftOut(s);
     });
 }
 
@@ -200,8 +209,12 @@ void cmdPrint_Click(State& s) {
         if (s.EditorUpdate) return;
         CollectSelection(s);
         s.ops.PrintSelected = true;
-        BatchScope batch(s, false);
-        BatchDriver(s, ReadThenLetEventsRun);
+        ClearLeftOut(s);
+        {
+            BatchScope batch(s, false);
+            BatchDriver(s, ReadThenLetEventsRun);
+        }
+        ShowLeftOut(s);
     });
 }
 

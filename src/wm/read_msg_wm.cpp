@@ -7,6 +7,7 @@
 #include "common/byte_file.hpp"
 #include "common/fault.hpp"
 #include "common/report.hpp"
+#include "common/system_fault.hpp"
 #include "common/text.hpp"
 #include "content/attachments.hpp"
 #include "content/base64.hpp"
@@ -245,15 +246,30 @@ std::vector<std::string> ListMessageFilesWM(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
     fs::directory_iterator it(fs::path(folder), ec);
-    if (ec) throw Fault(faults::kPathAccess);
+    if (ec) throw SystemFault("Impossible de lire le dossier", folder, ec.value());
+    // A link is taken only when it leads to a regular file of this folder:
+    // one leading out of it (leak.eml -> ../secret.txt) is never read.
+    std::string inside;
+    auto insideFolder = [&](const fs::path& p) {
+        std::error_code cec;
+        if (inside.empty()) inside = fs::canonical(folder, cec).string() + "/";
+        const std::string target = fs::canonical(p, cec).string();
+        return !cec && target.size() > inside.size() && target.compare(0, inside.size(), inside) == 0 &&
+               target.find('/', inside.size()) == std::string::npos;
+    };
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         std::error_code fec;
-        if (!it->is_regular_file(fec)) continue;
+        const fs::file_status st = it->symlink_status(fec);
+        if (fs::is_symlink(st)) {
+            if (!it->is_regular_file(fec) || !insideFolder(it->path())) continue;
+        } else if (!fs::is_regular_file(st)) {
+            continue;  // a FIFO, a device or a folder is never opened
+        }
         std::string name = it->path().filename().string();
         if (!EndsWithNoCase(name, ".eml") && !EndsWithNoCase(name, ".nws")) continue;
         names.push_back(std::move(name));
     }
-    if (ec) throw Fault(faults::kPathAccess);
+    if (ec) throw SystemFault("Impossible de lire le dossier", folder, ec.value());
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -86,7 +86,7 @@ TEST(Cli, RefusesBadCommandLinesUnknownIdsAndInvalidFiles) {
              {"liste", " --xml", 2}, {"liste", " b.dbx", 2}, {"affiche", "", 2}, {"affiche", " 1 2", 2}, {"affiche", " un", 2},
              {"affiche", " 1 --inconnu", 2}, {"affiche", " 0", 1}, {"affiche", " 58", 1}, {"exporte", "", 2},
              {"exporte", " --texte --brut", 2}, {"exporte", " --pdf", 2}, {"exporte", " --texte --par-conversation --par-selection", 2},
-             {"exporte", " --texte --ids 3-1", 1}, {"exporte", " --texte --ids 58", 1}, {"exporte", " --texte --ids 1,,2", 1}}) {
+             {"exporte", " --texte --ids 3-1", 2}, {"exporte", " --texte --ids 58", 1}, {"exporte", " --texte --ids 1,,2", 2}}) {
         const std::string args = verb + " " + Quote(kInbox + ".dbx") + rest +
                                  (verb == "exporte" ? " --stockage " + Quote(tmp.Path() + "/out") : "");
         const CliResult r = RunCli(args);

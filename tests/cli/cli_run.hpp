@@ -45,7 +45,8 @@ inline std::string Quote(const std::string& s) {
 inline CliResult RunCli(const std::string& args) {
     const TempFolder tmp;
     const std::string out = tmp.Path() + "/out", err = tmp.Path() + "/err";
-    const int st = std::system((std::string(PELICARD_CLI) + " " + args + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
+    // A command that hangs (on a FIFO, say) fails after two minutes instead of holding the run.
+    const int st = std::system(("timeout 120 " + std::string(PELICARD_CLI) + " " + args + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
     return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, Slurp(out), Slurp(err)};
 }
 

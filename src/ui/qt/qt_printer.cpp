@@ -20,7 +20,7 @@ QtPrinter::QtPrinter() : printer_(std::make_unique<QPrinter>(QPrinter::HighResol
 }
 
 QtPrinter::QtPrinter(const std::string& pdfPath)
-    : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)), toPdf_(true) {
+    : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)), toPdf_(true), pdfPath_(pdfPath) {
     printer_->setOutputFormat(QPrinter::PdfFormat);
     printer_->setOutputFileName(QString::fromStdString(pdfPath));
     printer_->setPageSize(QPageSize(QPageSize::A4));
@@ -29,6 +29,18 @@ QtPrinter::QtPrinter(const std::string& pdfPath)
 
 QtPrinter::~QtPrinter() {
     if (painter_.isActive()) painter_.end();
+    // An unfinished PDF file is dropped with its temporary name.
+}
+
+void QtPrinter::BeginPdfTarget() {
+    if (target_ || printer_->outputFormat() != QPrinter::PdfFormat) return;
+    const std::string path = toPdf_ ? pdfPath_ : printer_->outputFileName().toStdString();
+    if (path.empty()) return;
+    static const State kNoStore;
+    // The window's dialog asked before choosing an existing file; the batch
+    // tool never replaces one.
+    target_ = OpenPdfTarget(store_ ? *store_ : kNoStore, path, !toPdf_);
+    printer_->setOutputFileName(QString::fromStdString(PdfWritePath(*target_)));
 }
 
 void QtPrinter::SetFont(const std::string& name, double points) {
@@ -50,9 +62,11 @@ void QtPrinter::Begin() {
         }
         return;
     }
+    BeginPdfTarget();
     if (!painter_.begin(printer_.get())) {
         std::string what = "Impossible d'ouvrir l'imprimante";
-        if (toPdf_) what.append(" ").append(printer_->outputFileName().toStdString());
+        if (target_) what.append(" ").append(target_->path);
+        target_.reset();
         throw Fault(Utf8ToCp1252(what));
     }
     painter_.setFont(font_);
@@ -97,6 +111,11 @@ void QtPrinter::Finish() {
     jobEnded_ = false;
     y_ = 0;
     page_ = 1;
+    if (!target_) return;
+    // The next print starts again from the chosen name.
+    std::unique_ptr<PdfTarget> done = std::move(target_);
+    printer_->setOutputFileName(QString::fromStdString(done->path));
+    CommitPdfTarget(*done);
 }
 
 double QtPrinter::TextWidth(const std::string& text) {

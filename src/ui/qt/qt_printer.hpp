@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "common/state.hpp"
+#include "export/pdf_target.hpp"
 #include "export/printer_port.hpp"
 
 class QPrinter;
@@ -37,15 +39,22 @@ public:
 
     // The Qt printer, for the printer dialog.
     QPrinter& printer() { return *printer_; }
+    // The state whose open store a PDF file must never replace.
+    void WatchStore(const State* s) { store_ = s; }
 
 private:
     void Begin();
     void BreakPage();
+    // A PDF file as output: checked and begun under a temporary name.
+    void BeginPdfTarget();
 
     std::unique_ptr<QPrinter> printer_;
     QPainter painter_;
     QFont font_;
     bool toPdf_ = false;
+    std::string pdfPath_;                 // the file chosen by the batch tool
+    const State* store_ = nullptr;
+    std::unique_ptr<PdfTarget> target_;   // the PDF file being written, until Finish
     bool jobEnded_ = false;  // PDF: the next job goes on a new page of the file
     double y_ = 0;
     int page_ = 1;

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QString>
 #include <QTranslator>
+#include <csignal>
 
 #include "app/done_sound.hpp"
 #include "app/help_text.hpp"
@@ -21,6 +22,8 @@
 #include "ui/qt/qt_printer.hpp"
 
 int main(int argc, char** argv) {
+    // A file size limit makes a write fail (and be told) instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelicard"));
     QApplication::setApplicationVersion(QStringLiteral(PELICARD_VERSION));
@@ -42,6 +45,7 @@ int main(int argc, char** argv) {
     s.registry = &registry;
     s.processes = &processes;
     s.printer = &printer;
+    printer.WatchStore(&s);
 
     pelicard::qt::MainWindow window(s);
     window.SetPrinter(&printer);
