@@ -57,6 +57,28 @@ std::string Id(std::size_t n, std::mt19937& rng) {
 
 }  // namespace
 
+// `text` (a header and a plain body) as a multipart message whose second
+// part is a file of 8 to 40 KB, base64 in lines of 76.
+static std::string WithAttachment(const std::string& text, std::size_t n) {
+    const std::size_t split = text.find("\r\n\r\n");
+    std::string header = text.substr(0, split + 2);
+    const std::size_t ct = header.find("Content-Type:");
+    header.erase(ct);
+    header += "Content-Type: multipart/mixed; boundary=\"=_pj\"\r\n\r\n";
+    std::string out = header + "--=_pj\r\nContent-Type: text/plain; charset=\"iso-8859-1\"\r\n"
+                               "Content-Transfer-Encoding: 8bit\r\n\r\n" + text.substr(split + 4) +
+                      "\r\n--=_pj\r\nContent-Type: image/jpeg; name=\"photo_" + std::to_string(n) +
+                      ".jpg\"\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
+                      "filename=\"photo_" + std::to_string(n) + ".jpg\"\r\n\r\n";
+    static const char kB64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const std::size_t chars = (8 * 1024 + (n * 7919) % (32 * 1024)) / 3 * 4;
+    for (std::size_t i = 0; i < chars; ++i) {
+        out += kB64[(i * 31 + n) % 64];
+        if (i % 76 == 75) out += "\r\n";
+    }
+    return out + "\r\n--=_pj--\r\n";
+}
+
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: dbx_gen OUTPUT.dbx [MESSAGES] [MEAN_BODY_BYTES] [SEED]\n");
@@ -66,6 +88,10 @@ int main(int argc, char** argv) {
     const std::size_t meanBody = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 4600;
     std::mt19937 rng(argc > 4 ? static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)) : 7u);
 
+    // With DBX_GEN_ATTACHMENTS=N, one message in N carries a base64
+    // attachment after its text (the other messages stay as without it).
+    const char* every = std::getenv("DBX_GEN_ATTACHMENTS");
+    const std::size_t attachEvery = every ? std::strtoul(every, nullptr, 10) : 0;
     DbxBuilder b(argv[1]);
     std::vector<std::uint32_t> records;
     std::vector<std::string> ids, subjects, refs;
@@ -113,6 +139,7 @@ int main(int argc, char** argv) {
                              "Content-Type: text/plain; charset=\"iso-8859-1\"\r\n"
                              "Content-Transfer-Encoding: 8bit\r\n\r\n";
         std::string text = header + Words(rng, 200 + static_cast<std::size_t>(bodyLength(rng)));
+        if (attachEvery != 0 && n % attachEvery == 0) text = WithAttachment(text, n);
         if (rng() % 200 == 0) {  // a message whose text is not stored
             records.push_back(b.AddRecord(DbxBuilder::Attributes(m, 0)));
             continue;

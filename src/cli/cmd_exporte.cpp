@@ -1,4 +1,4 @@
-// pelicard-extract exporte SOURCE --texte|--brut|--complet|--pdf FICHIER.pdf
+// pelicard-extract exporte SOURCE --texte|--brut|--complet|--pieces-jointes|--pdf FICHIER.pdf
 //     [--par-conversation|--par-selection] [--ids 1,4,7-9] [--stockage DOSSIER]
 // Runs the window's save and print commands over the chosen messages (all by
 // default, as after "select all") and prints the path of each file written.
@@ -17,6 +17,7 @@
 #include "common/report.hpp"
 #include "common/text.hpp"
 #include "content/read_msg.hpp"
+#include "export/attachment_files.hpp"
 #include "export/batch.hpp"
 #include "export/left_out.hpp"
 #include "export/msg_end.hpp"
@@ -32,7 +33,7 @@
 namespace pelicard::cli {
 namespace {
 
-enum class Output { None, Text, Raw, Pdf, Complete };
+enum class Output { None, Text, Raw, Pdf, Complete, Attachments };
 
 struct Options {
     std::string source;
@@ -143,12 +144,12 @@ int ParseArgs(const std::vector<std::string>& args, Options& o) {
         };
         if (a == "--texte" || a == "--brut") {
             if (!setOutput(a == "--texte" ? Output::Text : Output::Raw))
-                return UsageError("choisissez une seule sortie parmi --texte, --brut, --complet et --pdf");
-        } else if (a == "--complet") {
-            if (!setOutput(Output::Complete))
-                return UsageError("choisissez une seule sortie parmi --texte, --brut, --complet et --pdf");
+                return UsageError("choisissez une seule sortie parmi --texte, --brut, --complet, --pieces-jointes et --pdf");
+        } else if (a == "--complet" || a == "--pieces-jointes") {
+            if (!setOutput(a == "--complet" ? Output::Complete : Output::Attachments))
+                return UsageError("choisissez une seule sortie parmi --texte, --brut, --complet, --pieces-jointes et --pdf");
         } else if (a == "--pdf") {
-            if (!setOutput(Output::Pdf)) return UsageError("choisissez une seule sortie parmi --texte, --brut, --complet et --pdf");
+            if (!setOutput(Output::Pdf)) return UsageError("choisissez une seule sortie parmi --texte, --brut, --complet, --pieces-jointes et --pdf");
             if (!value(o.pdfPath) || o.pdfPath.empty()) return UsageError("--pdf attend le nom du fichier PDF");
         } else if (a == "--recuperer") {
             o.recover = true;
@@ -170,7 +171,7 @@ int ParseArgs(const std::vector<std::string>& args, Options& o) {
     }
     if (positional.size() != 1) return UsageError("exporte attend une SOURCE");
     o.source = positional[0];
-    if (o.output == Output::None) return UsageError("choisissez une sortie : --texte, --brut, --complet ou --pdf FICHIER.pdf");
+    if (o.output == Output::None) return UsageError("choisissez une sortie : --texte, --brut, --complet, --pieces-jointes ou --pdf FICHIER.pdf");
     if (o.byConversation && o.bySelection)
         return UsageError("--par-conversation et --par-selection s'excluent");
     return 0;
@@ -223,6 +224,13 @@ int Run(Session& session, const Options& o) {
                 else
                     MsgEnd(s, index, mode);
             }
+            s.ops.BatchRunning = false;
+            SignalDone(s);
+            break;
+        case Output::Attachments:
+            s.ops.BatchRunning = true;
+            for (std::int32_t i = 1; i <= s.selection.SelectionCount && !s.Quitting; ++i)
+                SaveAttachments(s, s.selection.SelectionOrder[static_cast<std::size_t>(i)]);
             s.ops.BatchRunning = false;
             SignalDone(s);
             break;

@@ -6,8 +6,15 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelicard {
+
+// One row of the attachments pane: the file name (UTF-8), the MIME type and
+// the size as shown.
+struct AttachmentRow {
+    std::string name, type, size;
+};
 
 enum class MsgIcon { None, Information, Exclamation, Critical, Question };
 enum class MsgButtons { Ok, YesNo };
@@ -61,6 +68,11 @@ public:
     virtual void Beep() {}
     // Closes the main window; its unload runs the shutdown.
     virtual void Close() {}
+
+    // The attachments pane under the body editor (lvwAttachments): shown with
+    // these rows, hidden when there are none; the rows picked in it (0-based).
+    virtual void SetAttachmentRows(const std::vector<AttachmentRow>& /*rows*/) {}
+    virtual std::vector<int> SelectedAttachmentRows() { return {}; }
 };
 
 // Offset from UTC, in seconds, in force at a given instant (seconds since

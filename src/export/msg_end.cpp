@@ -442,6 +442,12 @@ std::string ReplaceRawSubject(std::string_view raw, std::string_view subject) {
     return out;
 }
 
+std::string StorageSubFolder(State& s, std::int32_t index) { return StoreFolderName(s, index); }
+
+bool StorageInsideStore(State& s, std::int32_t index, const std::string& directory) {
+    return TargetInsideStore(s, index, directory);
+}
+
 void CloseOutput(State& s) {
     ExportState& ex = s.exp;
     if (ex.OutputFd < 0) return;

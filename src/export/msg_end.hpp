@@ -21,6 +21,12 @@ bool SubjectSpan(std::string_view raw, std::size_t& start, std::size_t& end);
 // `raw` with its subject replaced by `subject`.
 std::string ReplaceRawSubject(std::string_view raw, std::string_view subject);
 
+// The storage sub-folder of the current store for entry `index` (one safe
+// UTF-8 name), and whether `directory` (a storage path) lies in the store
+// being read (told once in a box); for the other files an export writes.
+std::string StorageSubFolder(State& s, std::int32_t index);
+bool StorageInsideStore(State& s, std::int32_t index, const std::string& directory);
+
 // Closes the output file left open, if any (telling OnFileWritten).
 void CloseOutput(State& s);
 }  // namespace pelicard

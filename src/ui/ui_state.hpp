@@ -10,6 +10,8 @@ struct UiState {
     // Outer size of the window, in twips, as last laid out.
     int Width = 0;
     int Height = 0;
+    // The message whose attachments the pane lists (empty: none).
+    std::string AttachmentsOf;
 };
 
 }  // namespace pelicard

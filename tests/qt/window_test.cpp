@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <QTreeView>
 #include <cmath>
 #include <cstdlib>
@@ -286,6 +287,60 @@ TEST_F(QtWindow, PrintJobReadsBackWithHeaderWrapSeparatorAndPageBreak) {
     // 63 counted lines on page 1 (4 message header lines, the paragraph on 4 lines, 55 more).
     EXPECT_NE(flat.find("ligne 55 2 ligne 56"), std::string::npos) << text;
     EXPECT_NE(flat.find(std::string(47, '-') + " Date : lundi 3 d\xE9" "cembre 2007 14:05 Exp\xE9" "diteur : Anne Fin du second"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(QtWindow, AttachmentsPaneListsAndSavesThemAndTheCompleteCopyGoesPastThem) {
+    OpenInbox();
+    auto* pane = Control<QTreeWidget>("lvwAttachments");
+    ASSERT_NE(pane, nullptr);
+    // The rows whose message has attachments show the pane, with the body above it.
+    auto selectRow = [&](int row) {
+        for (int r = 1; r <= w->ListRowCount(); ++r) w->ListSetSelected(r, r == row);
+        w->List()->Flush();
+        emit w->List()->clickedInList();
+        QApplication::processEvents();
+    };
+    int withAttachments = 0, shownRow = 0;
+    for (int r = 1; r <= w->ListRowCount(); ++r) {
+        selectRow(r);
+        const bool shown = pane->isVisibleTo(w.get());
+        if (shown && !shownRow) shownRow = r;
+        withAttachments += shown;
+        if (shown) {
+            EXPECT_LE(Control("txtBody")->geometry().bottom(), pane->parentWidget()->geometry().top());
+        }
+    }
+    EXPECT_GE(withAttachments, 5);
+    ASSERT_NE(shownRow, 0);
+
+    selectRow(shownRow);
+    ASSERT_TRUE(pane->isVisibleTo(w.get()));
+    const QString first = pane->topLevelItem(0)->text(0);
+    pane->topLevelItem(0)->setSelected(true);
+    Click("cmdSaveAttachments");
+    EXPECT_TRUE(w->boxes.empty()) << w->boxes.front();
+    int saved = 0;
+    for (auto& e : fs::recursive_directory_iterator(root / "Bo\xC3\xAEte de r\xC3\xA9" "ception"))
+        if (e.is_regular_file()) {
+            ++saved;
+            EXPECT_EQ(QString::fromStdString(e.path().filename().string()), first);
+        }
+    EXPECT_EQ(saved, 1);
+
+    // The complete copy, from the menu beside "Nws et Eml", holds the attachments too.
+    auto* complete = w->findChild<QAction*>(QStringLiteral("cmdAllComplete"));
+    ASSERT_NE(complete, nullptr);
+    complete->trigger();
+    QApplication::processEvents();
+    std::size_t biggest = 0;
+    for (auto& e : fs::directory_iterator(root / "Bo\xC3\xAEte de r\xC3\xA9" "ception"))
+        if (e.is_regular_file() && e.path().extension() == ".eml") biggest = std::max<std::size_t>(biggest, e.file_size());
+    EXPECT_GT(biggest, static_cast<std::size_t>(w->GetText("txtBody").size()));
+    EXPECT_TRUE(DoneShown());
 }
 
 }  // namespace

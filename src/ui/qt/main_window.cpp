@@ -35,8 +35,10 @@
 
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "ui/attachment_commands.hpp"
 #include "ui/commands.hpp"
 #include "ui/layout.hpp"
+#include "ui/qt/attachment_pane.hpp"
 #include "ui/qt/icons.hpp"
 #include "ui/qt/message_list_view.hpp"
 #include "ui/qt/recovery_rows.hpp"
@@ -261,8 +263,17 @@ void MainWindow::BuildControls() {
     QGroupBox* all = frame("fraAllRecord", U("Enregistrer"));
     button(all, "cmdAllTxt", U("Txt"), U("Enregistrer les messages sélectionnés sous forme de fichiers textes"),
            Picture::SaveText, [&s] { cmdAllTxt_Click(s); });
-    button(all, "cmdAllNws", U("Nws et Eml"), U("Enregistrer les messages sélectionnés sous leur forme originale"),
-           Picture::SaveRaw, [&s] { cmdAllNws_Click(s); });
+    QToolButton* raw = button(all, "cmdAllNws", U("Nws et Eml"),
+                              U("Enregistrer les messages sélectionnés sous leur forme originale"), Picture::SaveRaw,
+                              [&s] { cmdAllNws_Click(s); });
+    // Beside it, in its menu: the complete copy, past the first attachment.
+    auto* rawMenu = new QMenu(raw);
+    AddAction(rawMenu, "cmdAllComplete", U("Copie complète (avec les pièces jointes)"),
+              [&s] { cmdAllComplete_Click(s); });
+    AddAction(rawMenu, "mnuSaveAttachments", U("Pièces jointes des messages sélectionnés"),
+              [&s] { cmdSaveAttachments_Click(s); });
+    raw->setMenu(rawMenu);
+    raw->setPopupMode(QToolButton::MenuButtonPopup);
     QGroupBox* mod = frame("fraModRecord", U("Enregistrer les modifications"));
     button(mod, "cmdModTxt", U("Txt"), U("Enregistrer le message modifié sous forme d'un fichier texte"),
            Picture::SaveText, [&s] { cmdModTxt_Click(s); });
@@ -332,6 +343,12 @@ void MainWindow::BuildControls() {
     body->installEventFilter(this);
     body->viewport()->installEventFilter(this);
 
+    attachments_ = new AttachmentPane(client_);
+    controls_["cmdSaveAttachments"] = attachments_->SaveButton();
+    connect(attachments_->SaveButton(), &QPushButton::clicked, this, [this, &s] {
+        Run("cmdSaveAttachments_Click", [&s] { cmdSaveAttachments_Click(s); });
+    });
+
     auto* bar = new QProgressBar(client_);
     bar->setObjectName(QStringLiteral("Bar"));
     bar->setRange(0, 100);
@@ -388,6 +405,11 @@ void MainWindow::Run(const char* procedure, const std::function<void()>& handler
     try {
         try {
             handler();
+            // The attachments of the message shown after the outermost command.
+            if (running_ == 1) {
+                auto* body = qobject_cast<QPlainTextEdit*>(Find("txtBody"));
+                RefreshAttachments(s_, body && !body->document()->isEmpty());
+            }
         } catch (const Fault& f) {
             EndOnFault(s_, procedure, f);
         } catch (const std::bad_alloc&) {
@@ -478,9 +500,24 @@ void MainWindow::SetChecked(std::string_view control, bool on) {
 }
 
 void MainWindow::Move(std::string_view control, int left, int top, int width, int height) {
-    if (auto* w = qobject_cast<QWidget*>(Find(control)))
-        w->setGeometry(ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height));
+    auto* w = qobject_cast<QWidget*>(Find(control));
+    if (!w) return;
+    const QRect place(ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height));
+    if (control == "txtBody") {
+        bodyPlace_ = place;
+        attachments_->LayOut(w, place, ToPixelsY(kAttachmentPaneHeight));
+        return;
+    }
+    w->setGeometry(place);
 }
+
+void MainWindow::SetAttachmentRows(const std::vector<AttachmentRow>& rows) {
+    attachments_->SetRows(rows);
+    if (auto* body = qobject_cast<QWidget*>(Find("txtBody")))
+        attachments_->LayOut(body, bodyPlace_.isValid() ? bodyPlace_ : body->geometry(), ToPixelsY(kAttachmentPaneHeight));
+}
+
+std::vector<int> MainWindow::SelectedAttachmentRows() { return attachments_->SelectedRows(); }
 
 void MainWindow::SetPanelText(int panel, const std::string& text) {
     if (panel >= 1 && panel <= 6) panels_[panel - 1]->setText(ToQ(text));

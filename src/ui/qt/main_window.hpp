@@ -5,6 +5,7 @@
 #pragma once
 #include <QByteArray>
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -28,6 +29,7 @@ class QtPrinter;
 namespace pelicard::qt {
 
 class MessageListView;
+class AttachmentPane;
 
 class MainWindow : public QMainWindow,
                    public WindowPort,
@@ -84,6 +86,8 @@ public:
     void DoEvents() override;
     void Beep() override;
     void Close() override;
+    void SetAttachmentRows(const std::vector<AttachmentRow>& rows) override;
+    std::vector<int> SelectedAttachmentRows() override;
 
     // DialogsPort.
     bool OpenFile(const std::string& filter, const std::string& title, const std::string& start,
@@ -117,6 +121,10 @@ private:
     State& s_;
     std::unordered_map<std::string, QObject*> controls_;
     MessageListView* list_ = nullptr;
+    // The attachments pane, and the body editor's whole place it takes from.
+    static constexpr int kAttachmentPaneHeight = 1200;  // twips
+    AttachmentPane* attachments_ = nullptr;
+    QRect bodyPlace_;
     QWidget* client_ = nullptr;
     QFrame* statBar_ = nullptr;
     QLabel* panels_[6] = {};
