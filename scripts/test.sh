@@ -19,7 +19,7 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPELICARD_SANITIZE=ON -DPELIC
   -DPELICARD_TESTS=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-   ctest --output-on-failure -j"$jobs" --timeout 600)
+   ctest --output-on-failure -j"$jobs" --timeout 1800)
 
 secs=${PELICARD_FUZZ_SECONDS:-20}
 if [ "$secs" -gt 0 ]; then
