@@ -9,9 +9,11 @@
 #include <new>
 #include <string_view>
 
+#include "app/extra_settings.hpp"
 #include "app/linux_folders.hpp"
 #include "app/locations.hpp"
 #include "app/services.hpp"
+#include "app/whole_file.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
 #include "export/printer_port.hpp"
@@ -180,27 +182,7 @@ std::string ReadBounded(const std::string& path) {
 }
 
 void WriteWhole(const std::string& path, const std::string& text) {
-    std::string tmp = path + ".XXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0) throw ErrnoFault(errno);
-    std::size_t done = 0;
-    int err = 0;
-    while (done < text.size()) {
-        ssize_t w = ::write(fd, text.data() + done, text.size() - done);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            err = errno;
-            break;
-        }
-        done += static_cast<std::size_t>(w);
-    }
-    if (!err && ::fsync(fd) != 0) err = errno;
-    if (::close(fd) != 0 && !err) err = errno;
-    if (!err && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
-    if (err) {
-        ::unlink(tmp.c_str());
-        throw ErrnoFault(err);
-    }
+    if (int err = ReplaceWholeFile(path, text)) throw ErrnoFault(err);
 }
 
 }  // namespace
@@ -295,6 +277,7 @@ void InitPelicard(State& s) {
         // c. The window is shown by its own layer before the load runs.
         // d.
         ReadIni(s);
+        ReadExtraSettings(s);
         // e. f. WindowsMailMode is false on Linux, yet both openers stay
         // offered: on Linux both kinds of store come from copies.
         DetectWindowsMail(s);
@@ -346,6 +329,7 @@ void Shutdown(State& s) {
             WriteIni(s, s.settings.ConfirmOption == 0);
         } catch (const ProgramEnding&) {
         }
+        WriteExtraSettings(s);
     }
     s.list = MessageList{};
     s.selection = Selection{};
