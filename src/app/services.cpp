@@ -88,7 +88,7 @@ std::string AboutText(State& s) {
            "Auteur : Pelicard, d'apr\xE8s la premi\xE8re \xE9tude publique du format des fichiers "
            "dbx d'Outlook Express\r\r" +
            "Programme destin\xE9 \xE0 extraire les messages des fichiers Outlook Express (dbx) et "
-           "\xE0 \xE9" "diter les messgaes de Windows Mail et Outlook Express";
+           "\xE0 \xE9" "diter les messages de Windows Mail et Outlook Express";
 }
 
 void ShowAbout(State& s) { ShowMessage(s, AboutText(s), MsgIcon::Information); }

@@ -45,6 +45,10 @@ struct State {
     bool EditorUpdate = false;
     double ProgressValue = 0;  // shown by Bar; never reset between builds
     bool Quitting = false;     // QuitProgram was called
+    // The user asked the running command to stop ("Annuler", or the window's
+    // close). Cleared when a command starts; long loops look at it between
+    // two messages and stop there, keeping what is already written.
+    bool CancelRequested = false;
 
     DbxState dbx;
     ContentState content;

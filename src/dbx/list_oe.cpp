@@ -74,6 +74,23 @@ void Shrink(std::vector<T>& v, std::size_t size) {
     v.resize(size);
 }
 
+// Lets the window run; true when the user asked the opening to stop, the
+// build's tables then released (the opener empties the list).
+bool StopAsked(State& s) {
+    s.window->DoEvents();
+    if (!s.CancelRequested) return false;
+    s.window->ShowProgress(false);
+    s.dbx.ConversationSubject = {};
+    s.dbx.ReferenceChain = {};
+    s.dbx.Records = std::vector<DbxIndexRecord>(1);
+    s.list.Oe.assign(1, MessageEntry{});
+    s.list.Count = 0;
+    return true;
+}
+
+// Records read between two looks at the window during the first phase.
+constexpr std::int32_t kRecordsBetweenLooks = 1000;
+
 }  // namespace
 
 void AdvanceProgressRange(State& s, std::int64_t from, std::int64_t to) {
@@ -110,7 +127,7 @@ void CompleteListOE(State& s) {
         s.list.Count = 0;
         s.window->ShowProgress(true);
         s.window->SetPanelText(3, "  Phases de construction");
-        s.window->DoEvents();
+        if (StopAsked(s)) return;
         // A record without a conversation subject counts as one whose
         // subject is empty.
         d.ConversationSubject.assign(size, EmptyConversationSubject());
@@ -119,10 +136,11 @@ void CompleteListOE(State& s) {
         for (std::int32_t i = 1; i <= m; ++i) {
             TakeRecordValues(s, i);
             AdvanceProgress(s, i);
+            if (i % kRecordsBetweenLooks == 0 && StopAsked(s)) return;
         }
         AdvanceProgressRange(s, m + 1, announced);
         s.window->SetPanelText(4, "1");
-        s.window->DoEvents();
+        if (StopAsked(s)) return;
 
         std::int32_t n = 0;
         for (std::int32_t i = 1; i <= m; ++i) {
@@ -153,7 +171,7 @@ void CompleteListOE(State& s) {
         AdvanceProgressRange(s, m + 1, announced);
         s.list.Count = n;
         s.window->SetPanelText(4, "2");
-        s.window->DoEvents();
+        if (StopAsked(s)) return;
 
         if (n == 0) {
             ShowMessage(s, "Ce fichier ne contient aucun message complet", MsgIcon::Information);
@@ -174,7 +192,7 @@ void CompleteListOE(State& s) {
         PropagateConversations(s);
 
         s.window->SetPanelText(4, "5");
-        s.window->DoEvents();
+        if (StopAsked(s)) return;
         d.ConversationSubject = {};
         d.ReferenceChain = {};
         Shrink(s.list.Oe, kept);

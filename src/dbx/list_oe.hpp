@@ -8,7 +8,8 @@
 namespace pelicard {
 
 // Reads every collected record, keeps the complete messages, computes the
-// conversation keys, sorts by them and fills the list view.
+// conversation keys, sorts by them and fills the list view. Stops, with an
+// empty table, when s.CancelRequested is found set as the window runs.
 void CompleteListOE(State& s);
 
 // Calls AdvanceProgress for every index in from … to, without walking a

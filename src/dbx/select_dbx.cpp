@@ -35,6 +35,7 @@ std::string WithoutFinalSeparator(std::string path) {
 
 void Run(State& s, bool scan) {
     WindowPort& w = *s.window;
+    s.CancelRequested = false;
     CloseByteFile(s.dbx.File);
     s.list.Mode = StoreMode::OutlookExpress;
     DisableCommands(s);
@@ -69,6 +70,11 @@ void Run(State& s, bool scan) {
 
     s.dbx.Recovery = {};
     const IndexRead read = ReadIndexGuarded(s);
+    if (s.CancelRequested) {
+        AbandonOpening(s, "aucun fichier charg\xE9");
+        w.SetHourglass(false);
+        return;
+    }
     if (read != IndexRead::Listed && !scan) {
         // The boxes have told what was met. A damaged file that may hold
         // messages is offered the scan instead of ending the program.

@@ -6,6 +6,7 @@
 #include "app/services.hpp"
 #include "common/text.hpp"
 #include "content/read_msg.hpp"
+#include "export/msg_end.hpp"
 #include "export/printer_port.hpp"
 
 namespace pelicard {
@@ -27,11 +28,21 @@ void ReadGroup(State& s, MessageReader read, std::vector<Item>::iterator first, 
     std::stable_sort(first, last, [](const Item& a, const Item& b) { return *a.dateKey < *b.dateKey; });
     const auto n = last - first;
     if (n == 1) {
-        ReadAs(s, read, first->index, kAlone);
+        if (!s.CancelRequested) ReadAs(s, read, first->index, kAlone);
         return;
     }
-    for (auto it = first; it != last; ++it)
+    for (auto it = first; it != last && !s.CancelRequested; ++it)
         ReadAs(s, read, it->index, it == first ? kFirst : (it + 1 == last ? kLast : kFollowing));
+}
+
+// A command stopped inside a combined output: the file or print job holds
+// the messages so far and is ended as if its last message had come.
+void EndStoppedOutput(State& s) {
+    CloseOutput(s);
+    if (s.exp.JobOpen) {
+        s.exp.JobOpen = false;
+        s.printer->EndDoc();
+    }
 }
 
 }  // namespace
@@ -45,7 +56,8 @@ void BatchDriver(State& s, MessageReader read) {
     const bool byConversation = s.settings.GroupingOption != 0;
 
     if ((!bySelection && !byConversation) || count <= 1) {
-        for (std::int32_t i = 1; i <= count; ++i) ReadAs(s, read, sel.SelectionOrder[static_cast<std::size_t>(i)], kAlone);
+        for (std::int32_t i = 1; i <= count && !s.CancelRequested; ++i)
+            ReadAs(s, read, sel.SelectionOrder[static_cast<std::size_t>(i)], kAlone);
     } else {
         const bool wm = s.list.Mode == StoreMode::WindowsMail;
         const auto size = static_cast<std::int32_t>(wm ? s.list.Wm.size() : s.list.Oe.size());
@@ -67,7 +79,7 @@ void BatchDriver(State& s, MessageReader read) {
             } else {
                 // Runs of adjacent entries with equal conversation keys.
                 auto run = items.begin();
-                while (run != items.end()) {
+                while (run != items.end() && !s.CancelRequested) {
                     auto end = run + 1;
                     while (end != items.end() && EqualsNoCase(*end->threadKey, *run->threadKey)) ++end;
                     ReadGroup(s, read, run, end);
@@ -76,8 +88,10 @@ void BatchDriver(State& s, MessageReader read) {
             }
         }
     }
+    if (s.CancelRequested) EndStoppedOutput(s);
     if (s.ops.PrintSelected) s.printer->Finish();
-    SignalDone(s);
+    // A stopped command is not announced as done.
+    if (!s.CancelRequested) SignalDone(s);
 }
 
 }  // namespace pelicard

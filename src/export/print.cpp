@@ -83,7 +83,9 @@ void PrintLine(State& s, std::string_view line) {
     }
 }
 
-void PrintMessage(State& s, OutputMode mode) {
+namespace {
+
+void PrintTexts(State& s, OutputMode mode) {
     ExportState& ex = s.exp;
     PrinterPort& p = *s.printer;
     const WorkingTexts& t = s.texts;
@@ -121,6 +123,23 @@ void PrintMessage(State& s, OutputMode mode) {
     if (mode == kAlone || mode == kLast) {
         p.EndDoc();
         ex.JobOpen = false;
+    }
+}
+
+}  // namespace
+
+void PrintMessage(State& s, OutputMode mode) {
+    try {
+        PrintTexts(s, mode);
+    } catch (const PrinterUnavailable& e) {
+        // The command stops here (as "Annuler" stops it); the program goes on.
+        s.exp.JobOpen = false;
+        s.CancelRequested = true;
+        ShowMessage(s,
+                    e.what() + Utf8ToCp1252(".\r\n\r\nL'impression est abandonnée. Choisissez une imprimante ou "
+                                            "un fichier PDF dans « Imprimante » (menu Fichiers), puis "
+                                            "imprimez à nouveau."),
+                    MsgIcon::Exclamation);
     }
 }
 

@@ -7,7 +7,9 @@
 namespace pelicard {
 
 // Prints the working texts of the current message as part of a print job
-// (OutputMode 0 or 1 begins a job, 0 or 3 ends it).
+// (OutputMode 0 or 1 begins a job, 0 or 3 ends it). A printer that cannot
+// be opened is told, with what to do, and stops the command
+// (s.CancelRequested); the program goes on.
 void PrintMessage(State& s, OutputMode mode);
 // Prints one logical line, wrapped to the width limit, each piece after the
 // left margin; runs the page step after every printed line.

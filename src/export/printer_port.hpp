@@ -2,9 +2,17 @@
 // A print job begins with its first line and ends with EndDoc; Finish ends
 // the whole command (a PDF printer writes its file then).
 #pragma once
+#include <stdexcept>
 #include <string>
 
 namespace pelicard {
+
+// Thrown by a printer that cannot be opened (none chosen, a PDF file that
+// cannot be made, a printer gone): only the print command ends; what() says
+// which printer, in Windows-1252.
+struct PrinterUnavailable : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 class PrinterPort {
 public:

@@ -52,10 +52,12 @@ void ShowAt(State& s, std::int32_t position) {
 }
 
 // The progress bar is shown for the length of a batch and hidden after it,
-// whatever way the batch ends; BatchRunning likewise when asked for.
+// whatever way the batch ends; BatchRunning likewise when asked for. A batch
+// starts with no stop asked for.
 class BatchScope {
 public:
     BatchScope(State& s, bool batchRunning) : s_(s), batchRunning_(batchRunning) {
+        s_.CancelRequested = false;
         s_.window->ShowProgress(true);
         if (batchRunning_) s_.ops.BatchRunning = true;
     }
@@ -194,12 +196,12 @@ void cmdAllNws_Click(State& s) {
                 s.selection.SelectionOrder.begin() +
                     std::min<std::size_t>(s.selection.SelectionOrder.size(),
                                           static_cast<std::size_t>(std::max(s.selection.SelectionCount, 0)) + 1));
-            for (std::size_t i = 1; i < order.size(); ++i) {
+            for (std::size_t i = 1; i < order.size() && !s.CancelRequested; ++i) {
                 OutputMode mode = kAlone;
                 ReadThenLetEventsRun(s, order[i], mode);
             }
         }
-        SignalDone(s);
+        if (!s.CancelRequested) SignalDone(s);
         ShowLeftOut(s);
     });
 }

@@ -161,4 +161,16 @@ void ClearMessageView(State& s) {
     w.SetText("lblLvw", "Liste des messages");
 }
 
+void AbandonOpening(State& s, const std::string& nothingOpen) {
+    s.list.Count = 0;
+    s.list.Oe.assign(1, MessageEntry{});
+    s.list.Wm.assign(1, WmMessageEntry{});
+    ResetSelection(s);
+    ClearMessageView(s);
+    s.window->ShowProgress(false);
+    s.window->SetPanelText(2, nothingOpen);
+    s.window->SetPanelText(3, "  Messages s\xE9lectionn\xE9s");
+    s.window->SetPanelText(4, "");
+}
+
 }  // namespace pelicard

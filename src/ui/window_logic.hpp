@@ -19,6 +19,9 @@ void ShowFirstSelected(State& s);
 // off, hides "Opération terminée" and resets the list's caption: what both
 // store openers do before asking for a store.
 void ClearMessageView(State& s);
+// An opening the user stopped: no store is open, as before the choice;
+// `nothingOpen` is the text of the status panel that names the store.
+void AbandonOpening(State& s, const std::string& nothingOpen);
 
 // Reads every row's selected state into RowFlags (sized to the list count)
 // and returns how many rows are selected.

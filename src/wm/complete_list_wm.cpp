@@ -169,6 +169,7 @@ void CompleteListWM(State& s) {
         ThreadKeysWM(s, n);
         w.SetPanelText(4, "5");
         w.DoEvents();
+        if (s.CancelRequested) return;  // the opener empties the list
         SortWMByID(s, 1, n);
 
         w.ListSetSorting(false, 0, false);

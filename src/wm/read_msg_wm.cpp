@@ -22,6 +22,7 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kEmptyLine = "\r\n\r\n";
+constexpr std::size_t kFilesBetweenLooks = 200;
 
 enum class BodyKind { Plain, Html, Multipart };
 
@@ -288,7 +289,13 @@ bool ReadMsgWM(State& s, const std::string& folder) {
     table.reserve(names.size() + 1);
     std::string prefix = folder;
     if (prefix.empty() || prefix.back() != '/') prefix += '/';
+    std::size_t done = 0;
     for (const std::string& name : names) {
+        // The window runs now and then; a stop asked there ends the scan.
+        if (++done % kFilesBetweenLooks == 0) {
+            s.window->DoEvents();
+            if (s.CancelRequested) return false;
+        }
         WmMessageEntry entry;
         entry.FilePath = prefix + name;
         try {

@@ -14,7 +14,8 @@ inline const char* const kNoSubjectWM = "(Objet non pr\xE9" "cis\xE9)";
 
 // Reads every non-empty .eml/.nws file of `folder` (one level deep, names in
 // ascending byte order) into s.list.Wm; s.wm.WmFileCount = entries kept.
-// False, after telling the user, when no message was kept.
+// False, after telling the user, when no message was kept; false too, and
+// silently, when s.CancelRequested is found set as the window runs.
 bool ReadMsgWM(State& s, const std::string& folder);
 
 // Names of the message files of a folder that the scan takes, in its order.

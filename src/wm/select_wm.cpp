@@ -16,6 +16,7 @@ namespace {
 
 void Run(State& s) {
     WindowPort& w = *s.window;
+    s.CancelRequested = false;
     s.list.Mode = StoreMode::WindowsMail;
     CloseByteFile(s.dbx.File);
     DisableCommands(s);
@@ -45,12 +46,21 @@ void Run(State& s) {
     w.SetPanelText(2, folderName);
     w.SetHourglass(true);
 
-    if (!ReadMsgWM(s, path)) {
-        // The scan has told the user that the folder holds no message.
+    // The bar (and "Annuler") from the scan of the files on.
+    w.ShowProgress(true);
+    const bool read = ReadMsgWM(s, path);
+    if (read && !s.CancelRequested) CompleteListWM(s);
+    if (s.CancelRequested) {
+        AbandonOpening(s, "aucun dossier choisi");
         w.SetHourglass(false);
         return;
     }
-    CompleteListWM(s);
+    if (!read) {
+        // The scan has told the user that the folder holds no message.
+        w.ShowProgress(false);
+        w.SetHourglass(false);
+        return;
+    }
 
     SizeRowFlags(s);
     w.SetText("lblLvw", ToDecimal(s.list.Count) + " messages contenus dans le dossier " + folderName);

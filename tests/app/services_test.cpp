@@ -62,7 +62,8 @@ TEST_F(ServicesTest, AboutNamesTheProgramItsDateAndVersion) {
     const std::string t = AboutText(s);
     EXPECT_EQ(t.substr(0, t.find("\rAuteur : ")),
               "Programme pelicard du dimanche 6 d\xE9" "cembre 2026\rVersion " PELICARD_VERSION);
-    EXPECT_NE(t.find("\r\rProgramme destin\xE9 \xE0 extraire les messages des fichiers Outlook Express (dbx)"),
+    EXPECT_NE(t.find("\r\rProgramme destin\xE9 \xE0 extraire les messages des fichiers Outlook Express (dbx) et "
+                     "\xE0 \xE9" "diter les messages de Windows Mail et Outlook Express"),
               std::string::npos);
     s.app.ExecutablePath = root + "/absent";
     EXPECT_THROW(AboutText(s), Fault);

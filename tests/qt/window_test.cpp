@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QTest>
 #include <QTreeWidget>
 #include <QTreeView>
@@ -43,7 +44,12 @@ public:
     std::vector<std::string> boxes;  // "title: text" of each message box
     std::function<void()> beforeAnswer;  // runs as the file dialog closes
     int doEvents = 0;
-    void DoEvents() override { ++doEvents, MainWindow::DoEvents(); }
+    std::function<void()> onDoEvents;  // what the user does while a command runs
+    void DoEvents() override {
+        ++doEvents;
+        if (onDoEvents) onDoEvents();
+        MainWindow::DoEvents();
+    }
     MsgResult MessageBox(const std::string& text, const std::string& title, MsgIcon, MsgButtons buttons) override {
         boxes.push_back(title + ": " + text);
         return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
@@ -132,7 +138,7 @@ TEST_F(QtWindow, ControlsMenusAndSmallestSizeAtLoad) {
         {"cmdAllTxt", "Txt", "Enregistrer les messages s\xE9lectionn\xE9s sous forme de fichiers textes"},
         {"cmdAllNws", "Nws et Eml", "Enregistrer les messages s\xE9lectionn\xE9s sous leur forme originale"},
         {"cmdModTxt", "Txt", "Enregistrer le message modifi\xE9 sous forme d'un fichier texte"},
-        {"cmdModNws", "Nws et Eml", "Enregistrer le message dont l'objet \xE0 \xE9t\xE9 modifi\xE9 sous sa forme originale"},
+        {"cmdModNws", "Nws et Eml", "Enregistrer le message dont l'objet a \xE9t\xE9 modifi\xE9 sous sa forme originale"},
         {"cmdPrint", "Format texte", "Imprimer les messages s\xE9lectionn\xE9s sous forme de texte brut"},
         {"lblLvw", "Liste des messages", ""}, {"txtEnd", "Op\xE9ration termin\xE9" "e", ""}, {"fraModRecord", "Enregistrer les modifications", ""},
         {"lblTxt", "Affichage et modification des messages s\xE9lectionn\xE9s", ""}};
@@ -218,7 +224,39 @@ TEST_F(QtWindow, OpenADbxSampleSortSelectGroupAndSelectAll) {
     EXPECT_TRUE(List()->hasFocus());
 }
 
-TEST_F(QtWindow, ClosingDuringAListBuildWaitsForTheBuildToEnd) {
+// A click on "Nws et Eml" and Ctrl+A during a save are dropped, not run
+// under it nor after it; "Annuler" stops the save between two messages.
+TEST_F(QtWindow, InputDuringASaveIsDroppedAndAnnulerStopsItKeepingTheFilesWritten) {
+    OpenInbox();
+    for (int r = 1; r <= 4; ++r) w->ListSetSelected(r, true);
+    w->List()->Flush();
+    emit w->List()->clickedInList();
+    const int before = w->doEvents;
+    w->onDoEvents = [&] {
+        const int k = w->doEvents - before;
+        if (k == 1) {
+            QTest::mouseClick(Control("cmdAllNws"), Qt::LeftButton);
+            QTest::keyClick(List(), Qt::Key_A, Qt::ControlModifier);
+        } else if (k == 2) {
+            ASSERT_TRUE(Control("cmdCancel")->isVisible());
+            QTest::mouseClick(Control("cmdCancel"), Qt::LeftButton);
+        }
+    };
+    Click("cmdAllNws");
+    w->onDoEvents = nullptr;
+    QApplication::processEvents();
+    const fs::path out = root / "Bo\xC3\xAEte de r\xC3\xA9" "ception";
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), {}), 2);
+    EXPECT_EQ(List()->selectedItems().size(), 4);
+    EXPECT_FALSE(DoneShown() || Control("cmdCancel")->isVisible() || Control("Bar")->isVisible());
+    EXPECT_TRUE(w->boxes.empty()) << w->boxes.front();
+    Click("cmdAllNws");  // the next command runs whole
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), {}), 6);
+    EXPECT_TRUE(DoneShown());
+}
+
+// The close box during a list build stops the build as "Annuler" does.
+TEST_F(QtWindow, ClosingDuringAListBuildStopsItThenCloses) {
     int unloads = 0, countAtUnload = -1;
     w->onUnload = [&](State& st) { ++unloads, countAtUnload = st.list.Count; };
     // The close box is pressed as the file dialog closes: the close arrives at the build's first let-run.
@@ -227,7 +265,7 @@ TEST_F(QtWindow, ClosingDuringAListBuildWaitsForTheBuildToEnd) {
     Control<QAbstractButton>("cmdOpen(0)")->click();
     ASSERT_GT(w->doEvents, 0);
     EXPECT_EQ(unloads, 1);
-    EXPECT_EQ(countAtUnload, 57);
+    EXPECT_EQ(countAtUnload, 0);
     EXPECT_FALSE(w->isVisible());
 }
 
@@ -287,6 +325,35 @@ TEST_F(QtWindow, PrintJobReadsBackWithHeaderWrapSeparatorAndPageBreak) {
     // 63 counted lines on page 1 (4 message header lines, the paragraph on 4 lines, 55 more).
     EXPECT_NE(flat.find("ligne 55 2 ligne 56"), std::string::npos) << text;
     EXPECT_NE(flat.find(std::string(47, '-') + " Date : lundi 3 d\xE9" "cembre 2007 14:05 Exp\xE9" "diteur : Anne Fin du second"), std::string::npos);
+}
+
+// A PDF file chosen in the printer dialog receives every job of the command
+// (four messages, no grouping: four jobs); a printer that cannot be opened
+// ends the command only, telling what to do.
+TEST_F(QtWindow, EveryJobOfOneCommandEndsInTheChosenPdfAndAPrinterThatCannotOpenEndsOnlyTheCommand) {
+    printer = std::make_unique<QtPrinter>();
+    printer->printer().setOutputFormat(QPrinter::PdfFormat);  // as the dialog's "print to file" leaves it
+    printer->printer().setOutputFileName(QString::fromStdString((root / "choisi.pdf").string()));
+    s.printer = printer.get();
+    w->SetPrinter(printer.get());
+    OpenInbox();
+    for (int r = 1; r <= 4; ++r) w->ListSetSelected(r, true);
+    w->List()->Flush();
+    emit w->List()->clickedInList();
+    Click("cmdPrint");
+    const std::string printed = PdfText(root / "choisi.pdf");
+    for (int r = 1; r <= 4; ++r) EXPECT_NE(printed.find("Objet : " + w->ListCellText(r, 1)), std::string::npos) << r;
+    EXPECT_TRUE(DoneShown());
+
+    printer->printer().setOutputFileName(QString::fromStdString((root / "absent" / "x.pdf").string()));
+    Click("cmdPrint");
+    ASSERT_EQ(w->boxes.size(), 1u);
+    EXPECT_NE(w->boxes[0].find("Impossible d'ouvrir l'imprimante"), std::string::npos) << w->boxes[0];
+    EXPECT_NE(w->boxes[0].find("\xAB Imprimante \xBB"), std::string::npos) << w->boxes[0];
+    EXPECT_FALSE(s.Quitting || DoneShown());
+    ASSERT_TRUE(w->isVisible());
+    Click("cmdAllTxt");  // the window goes on
+    EXPECT_TRUE(DoneShown());
 }
 
 }  // namespace

@@ -81,7 +81,10 @@ MsgResult FakeWindow::MessageBox(const std::string& text, const std::string& tit
     return r;
 }
 void FakeWindow::SetHourglass(bool on) { hourglass = on; }
-void FakeWindow::DoEvents() { ++doEvents; }
+void FakeWindow::DoEvents() {
+    ++doEvents;
+    if (onDoEvents) onDoEvents();
+}
 void FakeWindow::Beep() { ++beeps; }
 void FakeWindow::Close() {
     closed = true;

@@ -2,6 +2,7 @@
 // list row and message box, and answers questions from a queue.
 #pragma once
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ public:
     std::deque<MsgResult> answers;  // answers to YesNo boxes; No when empty
     std::vector<std::string> log;   // every call in order, for order checks
     int doEvents = 0;
+    std::function<void()> onDoEvents;  // runs at each DoEvents, after the count
     int beeps = 0;
     bool closed = false;
     bool hourglass = false;

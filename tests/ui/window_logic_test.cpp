@@ -212,6 +212,27 @@ TEST_F(MessageCommands, BatchCommandsLetTheWindowRunAndSteppingAfterAPrintOnlyDi
     }
 }
 
+TEST_F(MessageCommands, AStopAskedBetweenTwoMessagesEndsTheBatchKeepingWhatIsWritten) {
+    struct Case { void (*click)(State&); std::uint8_t bySelection; std::size_t files, jobs; };
+    for (const Case& c : {Case{cmdAllTxt_Click, 0, 2, 0}, Case{cmdAllTxt_Click, 1, 1, 0},  // alone or combined
+                          Case{cmdAllNws_Click, 0, 2, 0}, Case{cmdPrint_Click, 1, 0, 1}}) {
+        SCOPED_TRACE(c.files * 10 + c.jobs);
+        fs::remove_all(out), printer.jobs.clear(), s.settings.SelectionOption = c.bySelection;
+        Select({1, 2, 4});
+        s.CancelRequested = true;  // left from an earlier command: cleared at the start
+        w.onDoEvents = [&] { s.CancelRequested = w.doEvents == 2; };
+        c.click(s);
+        w.onDoEvents = nullptr;
+        EXPECT_EQ(std::pair(w.doEvents, SavedCount()), std::pair(2, c.files));
+        EXPECT_EQ(printer.jobs.size(), c.jobs);
+        if (c.files == 1) {  // the combined file, closed after the two messages in date order
+            const std::string text = Read(fs::directory_iterator(out)->path());
+            EXPECT_TRUE(text.find("Corps 2") != std::string::npos && text.find("Corps 3") == std::string::npos) << text;
+        }
+        EXPECT_FALSE(w.visible["txtEnd"] || w.progressVisible || s.ops.BatchRunning || s.exp.OutputFd >= 0 || s.exp.JobOpen);
+    }
+}
+
 TEST_F(MessageCommands, NothingRunsWhileTheProgramUpdatesTheWindow) {
     Select({1, 2});
     s.EditorUpdate = true;

@@ -52,6 +52,8 @@ namespace {
 // borders, and the title bar with the menu bar.
 constexpr int kFrameWidth = 120;
 constexpr int kFrameHeight = 750;
+// Width of the "Annuler" button left of the progress bar.
+constexpr int kCancelWidth = 900;
 
 QString ToQ(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
 std::string FromQ(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
@@ -134,6 +136,8 @@ MainWindow::MainWindow(State& s, QWidget* parent) : QMainWindow(parent), s_(s) {
     BuildMenus();
     BuildControls();
     BuildStatusBar();
+    // Input is sorted while a command runs (see DropsInput).
+    qApp->installEventFilter(this);
     // The smallest window: 11055 x 8100 twips, outer size.
     client_->setMinimumSize(ToPixelsX(kMinWindowWidth - kFrameWidth), ToPixelsY(kMinWindowHeight - kFrameHeight));
     resize(ToPixelsX(kMinWindowWidth - kFrameWidth),
@@ -141,6 +145,7 @@ MainWindow::MainWindow(State& s, QWidget* parent) : QMainWindow(parent), s_(s) {
 }
 
 MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
     if (hourglass_) QApplication::restoreOverrideCursor();
     // The state outlives the window in tests: leave it with harmless ports.
     State fresh;
@@ -278,7 +283,7 @@ void MainWindow::BuildControls() {
     button(mod, "cmdModTxt", U("Txt"), U("Enregistrer le message modifié sous forme d'un fichier texte"),
            Picture::SaveText, [&s] { cmdModTxt_Click(s); });
     button(mod, "cmdModNws", U("Nws et Eml"),
-           U("Enregistrer le message dont l'objet à été modifié sous sa forme originale"), Picture::SaveRaw,
+           U("Enregistrer le message dont l'objet a été modifié sous sa forme originale"), Picture::SaveRaw,
            [&s] { cmdModNws_Click(s); });
     QGroupBox* printing = frame("fraPrinting", U("Imprimer"));
     button(printing, "cmdPrint", U("Format texte"), U("Imprimer les messages sélectionnés sous forme de texte brut"),
@@ -355,6 +360,14 @@ void MainWindow::BuildControls() {
     bar->setTextVisible(false);
     bar->hide();
     controls_["Bar"] = bar;
+    // Beside the bar while a long command runs: stops it between two messages.
+    cancel_ = new QPushButton(U("Annuler"), client_);
+    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    cancel_->setToolTip(U("Arrêter la commande en cours ; les fichiers déjà enregistrés sont gardés"));
+    cancel_->setFocusPolicy(Qt::NoFocus);
+    cancel_->hide();
+    controls_["cmdCancel"] = cancel_;
+    connect(cancel_, &QPushButton::clicked, this, [this] { s_.CancelRequested = true; });
     auto* end = new QLineEdit(U("Opération terminée"), client_);
     end->setObjectName(QStringLiteral("txtEnd"));
     end->setReadOnly(true);
@@ -380,6 +393,7 @@ void MainWindow::BuildStatusBar() {
     // The bar and the end notice sit over the last panels.
     if (auto* w = qobject_cast<QWidget*>(Find("Bar"))) w->raise();
     if (auto* w = qobject_cast<QWidget*>(Find("txtEnd"))) w->raise();
+    cancel_->raise();
     LayOutStatusBar();
 }
 
@@ -500,6 +514,10 @@ void MainWindow::SetChecked(std::string_view control, bool on) {
 }
 
 void MainWindow::Move(std::string_view control, int left, int top, int width, int height) {
+    if (control == "Bar" && cancel_) {
+        const int w = ToPixelsX(kCancelWidth);
+        cancel_->setGeometry(ToPixelsX(left) - w - ToPixelsX(60), ToPixelsY(top), w, ToPixelsY(height));
+    }
     auto* w = qobject_cast<QWidget*>(Find(control));
     if (!w) return;
     const QRect place(ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height));
@@ -531,6 +549,7 @@ void MainWindow::SetPanelWidth(int panel, int twips) {
 
 void MainWindow::ShowProgress(bool visible) {
     if (auto* w = qobject_cast<QWidget*>(Find("Bar"))) w->setVisible(visible);
+    cancel_->setVisible(visible);
 }
 
 void MainWindow::SetProgress(double value) {
@@ -585,10 +604,47 @@ void MainWindow::SetHourglass(bool on) {
 
 void MainWindow::DoEvents() {
     list_->Flush();
-    // Repaints only: a click taken in the middle of a batch would start a
-    // command (or change the selection) under the running one; input waits
-    // until the running command returns to the event loop.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Every pending event runs, input included: the input aimed at the window
+    // while a command runs is dropped by DropsInput (it is never queued to
+    // start a command once this one ends), but "Annuler" and the close box
+    // are heard.
+    QCoreApplication::processEvents();
+}
+
+bool MainWindow::DropsInput(QObject* watched, QEvent* event) {
+    if (running_ == 0) return false;
+    switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && IsInWindow(watched))
+                s_.CancelRequested = true;
+            [[fallthrough]];
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            break;
+        case QEvent::ShortcutOverride:
+            // Taken by the widget: no shortcut (Ctrl+A, F1 …) fires either.
+            if (!IsInWindow(watched)) return false;
+            event->accept();
+            return true;
+        default:
+            return false;
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!IsInWindow(watched) || widget == cancel_ || cancel_->isAncestorOf(widget)) return false;
+    return true;
+}
+
+bool MainWindow::IsInWindow(QObject* watched) const {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // The boxes and dialogs a command opens are windows of their own.
+    return widget && widget->window() == this;
 }
 
 void MainWindow::Beep() { QApplication::beep(); }
@@ -666,6 +722,7 @@ void MainWindow::ShowHelp() {
 // ---- Events ---------------------------------------------------------------
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (DropsInput(watched, event)) return true;
     if (watched == client_ && event->type() == QEvent::Resize) {
         int w = ToTwipsX(client_->width()) + kFrameWidth;
         int h = ToTwipsY(client_->height()) + kFrameHeight;
@@ -692,7 +749,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!unloaded_ && running_ > 0) {
-        // The shutdown releases the tables that the running command uses.
+        // The shutdown releases the tables that the running command uses:
+        // the command is stopped as "Annuler" does, and the window closes
+        // once it has returned.
+        s_.CancelRequested = true;
         closePending_ = true;
         event->ignore();
         return;

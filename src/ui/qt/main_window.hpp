@@ -18,6 +18,7 @@
 
 class QAction;
 class QLabel;
+class QPushButton;
 class QFrame;
 class QTemporaryFile;
 class QTextBrowser;
@@ -115,6 +116,10 @@ private:
     // unwinds to here and closes the window.
     void Run(const char* procedure, const std::function<void()>& handler);
     QObject* Find(std::string_view control) const;
+    // While a command runs: true for input aimed at this window (it is
+    // dropped), but not for the "Annuler" button; Escape asks the stop.
+    bool DropsInput(QObject* watched, QEvent* event);
+    bool IsInWindow(QObject* watched) const;
     QAction* AddAction(class QMenu* menu, const char* name, const QString& caption,
                        const std::function<void()>& handler);
 
@@ -128,6 +133,7 @@ private:
     QWidget* client_ = nullptr;
     QFrame* statBar_ = nullptr;
     QLabel* panels_[6] = {};
+    QPushButton* cancel_ = nullptr;
     int panelWidths_[6] = {};
     QtPrinter* printer_ = nullptr;
     QByteArray doneWav_;

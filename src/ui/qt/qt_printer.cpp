@@ -64,10 +64,14 @@ void QtPrinter::Begin() {
     }
     BeginPdfTarget();
     if (!painter_.begin(printer_.get())) {
+        // The chosen file's own name, not the temporary one written first.
+        const QString target = target_ ? QString::fromStdString(target_->path)
+                               : ToFile() ? printer_->outputFileName() : printer_->printerName();
         std::string what = "Impossible d'ouvrir l'imprimante";
-        if (target_) what.append(" ").append(target_->path);
         target_.reset();
-        throw Fault(Utf8ToCp1252(what));
+        if (target.isEmpty()) what.append(" : aucune imprimante n'est choisie");
+        else what.append(" \xc2\xab ").append(target.toStdString()).append(" \xc2\xbb");
+        throw PrinterUnavailable(Utf8ToCp1252(what));
     }
     painter_.setFont(font_);
     jobEnded_ = false;
@@ -95,9 +99,13 @@ void QtPrinter::NewPage() {
     BreakPage();
 }
 
+bool QtPrinter::ToFile() const { return toPdf_ || !printer_->outputFileName().isEmpty(); }
+
 void QtPrinter::EndDoc() {
     if (!painter_.isActive()) return;
-    if (toPdf_) {
+    // A file (given here, or chosen in the printer dialog) would be written
+    // anew by each job: the jobs of the command go on in it until Finish.
+    if (ToFile()) {
         jobEnded_ = true;
         return;
     }

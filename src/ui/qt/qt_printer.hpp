@@ -18,7 +18,9 @@ namespace pelicard {
 
 class QtPrinter : public PrinterPort {
 public:
-    // The system's default printer.
+    // The system's default printer, or the file chosen in the printer
+    // dialog: like the PDF file below, that file receives every job of one
+    // command.
     QtPrinter();
     // Prints into the PDF file at `pdfPath` (native path). Every job of one
     // command goes into that one file, each job from a new page; the file is
@@ -43,10 +45,13 @@ public:
     void WatchStore(const State* s) { store_ = s; }
 
 private:
+    // Opens the job; a printer that cannot be opened throws PrinterUnavailable.
     void Begin();
     void BreakPage();
     // A PDF file as output: checked and begun under a temporary name.
     void BeginPdfTarget();
+    // Printing into a file rather than on a printer.
+    bool ToFile() const;
 
     std::unique_ptr<QPrinter> printer_;
     QPainter painter_;
