@@ -39,6 +39,9 @@ public:
     // Status bar panels, 1-based.
     virtual void SetPanelText(int /*panel*/, const std::string& /*text*/) {}
     virtual void SetPanelWidth(int /*panel*/, int /*twips*/) {}
+    // After a save: `text` (how many files went where) in the status bar,
+    // with a way to open `folder` (native path) in the file manager.
+    virtual void ShowFilesWritten(const std::string& /*text*/, const std::string& /*folder*/) {}
 
     // Progress bar Bar, value 0 … 100.
     virtual void ShowProgress(bool /*visible*/) {}

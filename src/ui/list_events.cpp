@@ -29,6 +29,7 @@ bool SelectionChanged(State& s) {
 }  // namespace
 
 void cmdOpen_Click(State& s, int index) {
+    if (!MayDropEdits(s)) return;
     if (index == 0) {
         SelectDbx(s);
         return;
@@ -41,14 +42,22 @@ void cmdOpen_Click(State& s, int index) {
     SelectWM(s);
 }
 
-void mnuFileDbx_Click(State& s) { SelectDbx(s); }
+void mnuFileDbx_Click(State& s) {
+    if (MayDropEdits(s)) SelectDbx(s);
+}
 
-void mnuFileWM_Click(State& s) { SelectWM(s); }
+void mnuFileWM_Click(State& s) {
+    if (MayDropEdits(s)) SelectWM(s);
+}
 
 void mnuRecover_Click(State& s) { RecoverDbx(s); }
 
 void lvwMessages_Click(State& s) {
     WindowPort& w = *s.window;
+    if (!MayDropEdits(s)) {
+        RestoreRowSelection(s);
+        return;
+    }
     s.EditorUpdate = true;
     w.SetVisible("txtEnd", false);
     w.SetText("txtSubject", "");
@@ -71,6 +80,10 @@ void lvwMessages_KeyUp(State& s, int keyCode) {
         if (SelectionChanged(s)) lvwMessages_Click(s);
         return;
     }
+    if (!MayDropEdits(s)) {
+        RestoreRowSelection(s);
+        return;
+    }
     WindowPort& w = *s.window;
     s.EditorUpdate = true;
     w.SetText("txtSubject", "");
@@ -91,7 +104,7 @@ void lvwMessages_ColumnClick(State& s, int column) {
 
 void mnuSelectAll_Click(State& s) {
     const std::int32_t n = std::min(s.list.Count, s.window->ListRowCount());
-    if (n <= 0) return;
+    if (n <= 0 || !MayDropEdits(s)) return;
     WindowPort& w = *s.window;
     s.EditorUpdate = true;
     w.SetText("txtBody", "");
@@ -105,6 +118,8 @@ void mnuSelectAll_Click(State& s) {
     EnableForSelection(s, n);
 }
 
-void mnuQuit_Click(State& s) { QuitProgram(s); }
+void mnuQuit_Click(State& s) {
+    if (MayDropEdits(s)) QuitProgram(s);
+}
 
 }  // namespace pelicard

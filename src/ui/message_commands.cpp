@@ -3,6 +3,7 @@
 // messages. Each command prepares the shared state and hands over to the
 // reading, export and print procedures.
 #include <algorithm>
+#include <functional>
 #include <filesystem>
 #include <new>
 #include <stdexcept>
@@ -10,6 +11,7 @@
 
 #include "app/services.hpp"
 #include "common/report.hpp"
+#include "common/text.hpp"
 #include "content/read_msg.hpp"
 #include "export/batch.hpp"
 #include "export/left_out.hpp"
@@ -73,6 +75,48 @@ private:
     bool batchRunning_;
 };
 
+// The folder that holds both folders `a` and `b` (native paths).
+std::string CommonFolder(const std::string& a, const std::string& b) {
+    std::size_t k = 0, lastSlash = 0;
+    for (; k < a.size() && k < b.size() && a[k] == b[k]; ++k)
+        if (a[k] == '/') lastSlash = k;
+    const bool whole = (k == a.size() || a[k] == '/') && (k == b.size() || b[k] == '/');
+    return a.substr(0, whole ? k : lastSlash);
+}
+
+// Counts the files a save command writes and, at its end, tells in the status
+// bar how many went to which folder (the folder holding them all).
+class WrittenFiles {
+public:
+    explicit WrittenFiles(State& s) : s_(s), previous_(std::move(s.exp.OnFileWritten)) {
+        s_.exp.OnFileWritten = [this](const std::string& path) {
+            if (previous_) previous_(path);
+            const std::string dir = path.substr(0, path.find_last_of('/'));
+            folder_ = count_++ == 0 ? dir : CommonFolder(folder_, dir);
+        };
+    }
+    ~WrittenFiles() {
+        s_.exp.OnFileWritten = std::move(previous_);
+        std::string text = s_.CancelRequested ? "Commande arr\xEAt\xE9" "e : " : "";
+        if (count_ == 0) {
+            text += s_.CancelRequested ? "aucun fichier enregistr\xE9" : "Aucun fichier enregistr\xE9";
+        } else {
+            const std::string name = folder_.substr(folder_.find_last_of('/') + 1);
+            text += ToDecimal(count_) + (count_ == 1 ? " fichier enregistr\xE9" : " fichiers enregistr\xE9s") +
+                    " dans \xAB " + Utf8ToCp1252(name.empty() ? folder_ : name) + " \xBB";
+        }
+        s_.window->ShowFilesWritten(text, folder_);
+    }
+    WrittenFiles(const WrittenFiles&) = delete;
+    WrittenFiles& operator=(const WrittenFiles&) = delete;
+
+private:
+    State& s_;
+    std::function<void(const std::string&)> previous_;
+    std::int32_t count_ = 0;
+    std::string folder_;
+};
+
 // An edit of the subject or the body: refused while several rows are
 // selected, recorded otherwise.
 void EditorChanged(State& s, bool& modifiedFlag) {
@@ -88,6 +132,7 @@ void EditorChanged(State& s, bool& modifiedFlag) {
         }
     }
     modifiedFlag = true;
+    s.ui.EditsUnsaved = true;
     EnableModifyCommands(s, true);
 }
 
@@ -100,8 +145,10 @@ void SaveModified(State& s, bool OperationKind::*flag) {
     // No message shown (nothing selected): there is nothing to save.
     if (index == 0) return;
     ClearLeftOut(s);
+    WrittenFiles written(s);
     OutputMode mode = kAlone;
     MsgEnd(s, index, mode);
+    s.ui.EditsUnsaved = false;
     SignalDone(s);
     ShowLeftOut(s);
 }
@@ -110,7 +157,7 @@ void SaveModified(State& s, bool OperationKind::*flag) {
 
 void cmdUp_Click(State& s) {
     RunGuarded(s, "cmdUp_Click", [&] {
-        if (s.EditorUpdate) return;
+        if (s.EditorUpdate || !MayDropEdits(s)) return;
         s.window->SetVisible("txtEnd", false);
         auto& pos = s.selection.CurrentPosition;
         if (pos >= 2 && SelectedAt(s, pos - 1) != 0) {
@@ -127,7 +174,7 @@ void cmdUp_Click(State& s) {
 
 void cmdDown_Click(State& s) {
     RunGuarded(s, "cmdDown_Click", [&] {
-        if (s.EditorUpdate) return;
+        if (s.EditorUpdate || !MayDropEdits(s)) return;
         s.window->SetVisible("txtEnd", false);
         auto& pos = s.selection.CurrentPosition;
         const std::int32_t count = s.selection.SelectionCount;
@@ -173,6 +220,7 @@ void cmdAllTxt_Click(State& s) {
         ClearLeftOut(s);
         {
             BatchScope batch(s, true);
+            WrittenFiles written(s);
             BatchDriver(s, ReadThenLetEventsRun);
         }
         ShowLeftOut(s);
@@ -189,6 +237,7 @@ void cmdAllNws_Click(State& s) {
         ClearLeftOut(s);
         {
             BatchScope batch(s, true);
+            WrittenFiles written(s);
             // A copy: the window's events, let run between messages, must
             // not change the list being worked through.
             const std::vector<std::int32_t> order(

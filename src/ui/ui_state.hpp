@@ -12,6 +12,8 @@ struct UiState {
     int Height = 0;
     // The message whose attachments the pane lists (empty: none).
     std::string AttachmentsOf;
+    // The subject or body shown was edited and not saved since.
+    bool EditsUnsaved = false;
 };
 
 }  // namespace pelicard

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/services.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
 #include "content/read_msg.hpp"
@@ -159,6 +160,20 @@ void ClearMessageView(State& s) {
     w.SetVisible("txtEnd", false);
     s.EditorUpdate = false;
     w.SetText("lblLvw", "Liste des messages");
+}
+
+bool MayDropEdits(State& s) {
+    if (!s.ui.EditsUnsaved) return true;
+    if (!AskYesNo(s, Utf8ToCp1252("Le message modifié n'a pas été enregistré. Abandonner les modifications ?")))
+        return false;
+    s.ui.EditsUnsaved = false;
+    return true;
+}
+
+void RestoreRowSelection(State& s) {
+    const auto& flags = s.selection.RowFlags;
+    const std::int32_t n = std::min<std::int32_t>(s.window->ListRowCount(), static_cast<std::int32_t>(flags.size()) - 1);
+    for (std::int32_t i = 1; i <= n; ++i) s.window->ListSetSelected(i, flags[static_cast<std::size_t>(i)]);
 }
 
 void AbandonOpening(State& s, const std::string& nothingOpen) {

@@ -19,6 +19,12 @@ void ShowFirstSelected(State& s);
 // off, hides "Opération terminée" and resets the list's caption: what both
 // store openers do before asking for a store.
 void ClearMessageView(State& s);
+// Before what would replace the shown message (another message, select all,
+// opening a store, quitting): with edits not saved, asks whether to drop
+// them (No by default). True when there are none or the answer is Yes.
+bool MayDropEdits(State& s);
+// The list view's selection put back as RowFlags holds it.
+void RestoreRowSelection(State& s);
 // An opening the user stopped: no store is open, as before the choice;
 // `nothingOpen` is the text of the status panel that names the store.
 void AbandonOpening(State& s, const std::string& nothingOpen);

@@ -66,9 +66,13 @@ bool NormalizeLineEndsWM(std::string& text) {
     return true;
 }
 
-// The closing tidy of a body: one space less before each line end, runs of
-// empty lines, leading and trailing line breaks.
+// The closing tidy of a body: CR CR LF back to CR LF (the character repair
+// turns each CR LF into CR CR LF, and a protected web address ends in a CR
+// followed by the repaired rest), as the Outlook Express reading does; then
+// one space less before each line end, runs of empty lines, leading and
+// trailing line breaks.
 void TidyLinesWM(std::string& b) {
+    ReplaceExactInPlace(b, "\r\r\n", "\r\n");
     ReplaceExactInPlace(b, " \r\n", "\r\n");
     if (FindExact(b, "\r\n\r\n\r\n") != npos) {
         // Every run of three or more line breaks becomes two.

@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QTest>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QTreeView>
 #include <cmath>
 #include <cstdlib>
@@ -247,7 +248,7 @@ TEST_F(QtWindow, InputDuringASaveIsDroppedAndAnnulerStopsItKeepingTheFilesWritte
     QApplication::processEvents();
     const fs::path out = root / "Bo\xC3\xAEte de r\xC3\xA9" "ception";
     EXPECT_EQ(std::distance(fs::directory_iterator(out), {}), 2);
-    EXPECT_EQ(List()->selectedItems().size(), 4);
+    EXPECT_EQ(SelectedRows(), 4);
     EXPECT_FALSE(DoneShown() || Control("cmdCancel")->isVisible() || Control("Bar")->isVisible());
     EXPECT_TRUE(w->boxes.empty()) << w->boxes.front();
     Click("cmdAllNws");  // the next command runs whole
@@ -284,6 +285,12 @@ TEST_F(QtWindow, SavesATextFileThenPrintsTheSelectionToPdf) {
     EXPECT_EQ(text.substr(0, text.find(kCanteenBody)),
               "Objet : Menu de la cantine\r\nDate : lundi 23 avril 2007 16:05\r\nExp\xE9" "diteur : Jean Dupont\r\n\r\n");
     EXPECT_TRUE(DoneShown());
+    // Where the file went, as a link that opens the folder.
+    auto* written = Control<QLabel>("lblWritten");
+    EXPECT_TRUE(written->isVisible());
+    EXPECT_EQ(written->text(), QStringLiteral("<a href=\"%1\">%2</a>")
+                                   .arg(QUrl::fromLocalFile(QString::fromStdString((root / "Bo\xC3\xAEte de r\xC3\xA9" "ception").string())).toString(),
+                                        Q("1 fichier enregistr\xE9 dans \xAB Bo\xEEte de r\xE9" "ception \xBB")));
 
     s.settings.SelectionOption = 1;
     SelectSubjects({kCanteen, "Rendez-vous chez le m\xE9" "decin"});

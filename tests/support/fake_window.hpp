@@ -26,6 +26,7 @@ public:
     std::map<std::string, bool, std::less<>> checked;
     std::map<int, std::string> panels;
     std::map<int, int> panelWidths;
+    std::pair<std::string, std::string> filesWritten;  // the last save's notice and folder
     std::vector<std::vector<std::string>> rows;  // rows[r-1][c-1]
     std::vector<bool> selected;
     bool progressVisible = false;
@@ -52,6 +53,7 @@ public:
     void SetChecked(std::string_view control, bool on) override;
     void SetPanelText(int panel, const std::string& text) override;
     void SetPanelWidth(int panel, int twips) override;
+    void ShowFilesWritten(const std::string& text, const std::string& folder) override { filesWritten = {text, folder}; }
     void ShowProgress(bool v) override;
     void SetProgress(double value) override;
     void ListClear() override;

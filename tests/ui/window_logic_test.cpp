@@ -8,6 +8,8 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <map>
 #include <sstream>
 #include <tuple>
@@ -24,6 +26,7 @@
 
 namespace fs = std::filesystem;
 using namespace pelicard;
+using namespace std::string_literals;
 
 namespace {
 
@@ -66,6 +69,7 @@ struct Harness {
     void Select(const std::vector<int>& rows) {
         w.selected.assign(w.selected.size(), false);
         for (int r : rows) w.selected[static_cast<std::size_t>(r - 1)] = true;
+        if (s.ui.EditsUnsaved) w.answers.push_front(MsgResult::Yes);  // edits left by a case are dropped
         lvwMessages_Click(s);
         w.doEvents = 0, w.log.clear(), w.visible["txtEnd"] = false;
     }
@@ -204,6 +208,7 @@ TEST_F(MessageCommands, BatchCommandsLetTheWindowRunAndSteppingAfterAPrintOnlyDi
         Select({1, 2, 4});
         c.click(s);
         EXPECT_EQ(std::pair(w.doEvents, SavedCount()), std::pair(3, c.files));  // DoEvents once a message
+        if (c.files) { EXPECT_EQ(w.filesWritten, std::pair("3 fichiers enregistr\xE9s dans \xAB Archives \xBB"s, out.string())); }
         EXPECT_NE(std::find(w.log.begin(), w.log.end(), "show Bar"), w.log.end());
         EXPECT_FALSE(w.progressVisible || s.ops.BatchRunning);
         EXPECT_TRUE(w.visible["txtEnd"] && On("cmdDown") == c.stepping);
@@ -224,6 +229,7 @@ TEST_F(MessageCommands, AStopAskedBetweenTwoMessagesEndsTheBatchKeepingWhatIsWri
         c.click(s);
         w.onDoEvents = nullptr;
         EXPECT_EQ(std::pair(w.doEvents, SavedCount()), std::pair(2, c.files));
+        if (c.files) { EXPECT_EQ(w.filesWritten.first.rfind("Commande arr\xEAt\xE9" "e : ", 0), 0u) << w.filesWritten.first; }
         EXPECT_EQ(printer.jobs.size(), c.jobs);
         if (c.files == 1) {  // the combined file, closed after the two messages in date order
             const std::string text = Read(fs::directory_iterator(out)->path());
@@ -231,6 +237,38 @@ TEST_F(MessageCommands, AStopAskedBetweenTwoMessagesEndsTheBatchKeepingWhatIsWri
         }
         EXPECT_FALSE(w.visible["txtEnd"] || w.progressVisible || s.ops.BatchRunning || s.exp.OutputFd >= 0 || s.exp.JobOpen);
     }
+}
+
+// Another message, select all, opening a store, quitting: edits not saved
+// are dropped only on Yes; on No the shown message and the selection stay.
+TEST(WindowLogicEdits, EditsNotSavedAreDroppedOnlyWhenTheUserSaysSo) {
+    const std::string question = "Le message modifi\xE9 n'a pas \xE9t\xE9 enregistr\xE9. Abandonner les modifications ?";
+    using Act = void (*)(Harness&);
+    const std::pair<const char*, Act> cases[] = {
+        {"click", [](Harness& h) { h.w.selected = {false, false, true, false}, lvwMessages_Click(h.s); }},
+        {"arrow", [](Harness& h) { h.w.selected = {false, false, true, false}, lvwMessages_KeyUp(h.s, 40); }},
+        {"select all", [](Harness& h) { mnuSelectAll_Click(h.s); }},
+        {"open", [](Harness& h) { h.dialogs.files.push_back(std::nullopt), mnuFileWM_Click(h.s); }},
+        {"quit", [](Harness& h) { mnuQuit_Click(h.s); }},
+    };
+    for (const auto& [name, act] : cases)
+        for (const bool yes : {false, true}) {
+            SCOPED_TRACE(std::string(name) + (yes ? " yes" : " no"));
+            Harness h(4, {1});
+            h.w.texts["txtSubject"] = "Nouveau", txtSubject_Change(h.s);
+            h.w.answers = {yes ? MsgResult::Yes : MsgResult::No};
+            act(h);
+            ASSERT_FALSE(h.w.boxes.empty());
+            EXPECT_TRUE(h.w.boxes[0].text == question && h.w.boxes[0].buttons == MsgButtons::YesNo);
+            const bool kept = std::string(name) == "quit" ? !h.w.closed : h.w.texts["txtSubject"] == "Nouveau";
+            EXPECT_EQ(kept, !yes);
+            if (!yes) { EXPECT_EQ(h.w.selected, (std::vector<bool>{true, false, false, false})); }
+        }
+    // Once saved, nothing is asked.
+    Harness h(4, {1});
+    h.w.texts["txtSubject"] = "Nouveau", txtSubject_Change(h.s), cmdModTxt_Click(h.s);
+    h.w.boxes.clear(), h.Select({2});
+    EXPECT_TRUE(h.w.boxes.empty());
 }
 
 TEST_F(MessageCommands, NothingRunsWhileTheProgramUpdatesTheWindow) {

@@ -138,6 +138,7 @@ TEST_F(WmFolder, SampleArchivesFolder) {
     for (int i = 1; i <= s.list.Count; ++i) {
         const auto& e = s.list.Wm[i];
         EXPECT_NE(e.DateText, "") << e.FilePath;
+        EXPECT_EQ(e.Body.find("\r\r"), std::string::npos) << e.FilePath;
         EXPECT_EQ(w.rows[i - 1u], (V{e.Subject, e.Sender, e.DateText, e.DateKey, std::to_string(i)}));
         if (i > 1) { EXPECT_LE(CollateCompare(s.list.Wm[i - 1].ThreadKey, e.ThreadKey), 0); }
     }
@@ -232,6 +233,16 @@ TEST_F(WmMessageFile, BodyFollowsTheContentType) {
         EXPECT_EQ(body.find(c.notIn), std::string::npos) << c.text << "\n-> " << body;
         EXPECT_EQ(w.BoxTexts(), *c.box ? V{c.box} : V{}) << c.text;
     }
+}
+
+// Each line of a body ends with one CR LF, whatever the repair made of it.
+TEST_F(WmMessageFile, BodyLinesEndWithOneCrLf) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Subject: a\r\n\r\nligne 1\r\nligne =E9t=E9\r\n\r\n\r\n\r\nfin  \r\n", "ligne 1\r\nligne \xE9t\xE9\r\n\r\nfin "},
+        {"Subject: a\n\nun\ndeux\n", "un\r\ndeux"},  // a bare-LF file
+        {"Subject: a\r\n\r\nhttp://ex.org/a=3Db\r\nsuite\r\nfin=E9", "http://ex.org/a=3Db\r\nsuite\r\nfin\xE9"},
+    };
+    for (const auto& [text, body] : cases) EXPECT_EQ(Read(text).Body, body) << text;
 }
 
 TEST_F(WmMessageFile, DatesShowInParisTimeAtTheMessageDate) {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -390,6 +391,17 @@ void MainWindow::BuildStatusBar() {
         panels_[i]->setContentsMargins(1, 0, 0, 0);
         panelWidths_[i] = kPanelWidths[i];
     }
+    // After a save, over the middle panels until the next action: a link that
+    // opens the folder in the desktop's file manager.
+    written_ = new QLabel(statBar_);
+    written_->setObjectName(QStringLiteral("lblWritten"));
+    written_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    written_->setTextFormat(Qt::RichText);
+    written_->setAutoFillBackground(true);
+    written_->hide();
+    controls_["lblWritten"] = written_;
+    connect(written_, &QLabel::linkActivated, this,
+            [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
     // The bar and the end notice sit over the last panels.
     if (auto* w = qobject_cast<QWidget*>(Find("Bar"))) w->raise();
     if (auto* w = qobject_cast<QWidget*>(Find("txtEnd"))) w->raise();
@@ -404,7 +416,9 @@ void MainWindow::LayOutStatusBar() {
     for (int i = 0; i < 6; ++i) {
         const int w = ToPixelsX(panelWidths_[i]);
         panels_[i]->setGeometry(x, 1, std::max(w - 2, 0), h - 2);
+        if (i == 2) written_->move(x, 1);
         x += w;
+        if (i == 4) written_->resize(std::max(x - written_->x() - 2, 0), h - 2);
     }
 }
 
@@ -494,6 +508,8 @@ bool MainWindow::IsEnabled(std::string_view control) {
 }
 
 void MainWindow::SetVisible(std::string_view control, bool on) {
+    // The notice of the last save goes with "Opération terminée".
+    if (control == "txtEnd" && !on) written_->hide();
     QObject* o = Find(control);
     if (auto* w = qobject_cast<QWidget*>(o)) w->setVisible(on);
     else if (auto* a = qobject_cast<QAction*>(o)) a->setVisible(on);
@@ -539,6 +555,17 @@ std::vector<int> MainWindow::SelectedAttachmentRows() { return attachments_->Sel
 
 void MainWindow::SetPanelText(int panel, const std::string& text) {
     if (panel >= 1 && panel <= 6) panels_[panel - 1]->setText(ToQ(text));
+}
+
+void MainWindow::ShowFilesWritten(const std::string& text, const std::string& folder) {
+    const QString path = QString::fromStdString(folder);
+    const QString shown = ToQ(text).toHtmlEscaped();
+    written_->setText(path.isEmpty() ? shown
+                                     : QStringLiteral("<a href=\"%1\">%2</a>")
+                                           .arg(QUrl::fromLocalFile(path).toString().toHtmlEscaped(), shown));
+    written_->setToolTip(path.isEmpty() ? QString() : U("Ouvrir le dossier ") + path);
+    written_->show();
+    written_->raise();
 }
 
 void MainWindow::SetPanelWidth(int panel, int twips) {
@@ -754,6 +781,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         // once it has returned.
         s_.CancelRequested = true;
         closePending_ = true;
+        event->ignore();
+        return;
+    }
+    // The close box with edits not saved: asked first (QuitProgram's close,
+    // after the question or a fatal fault, is not).
+    if (!unloaded_ && !s_.Quitting && !MayDropEdits(s_)) {
         event->ignore();
         return;
     }

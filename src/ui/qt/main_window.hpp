@@ -70,6 +70,7 @@ public:
     void Move(std::string_view control, int left, int top, int width, int height) override;
     void SetPanelText(int panel, const std::string& text) override;
     void SetPanelWidth(int panel, int twips) override;
+    void ShowFilesWritten(const std::string& text, const std::string& folder) override;
     void ShowProgress(bool visible) override;
     void SetProgress(double value) override;
     void ListClear() override;
@@ -134,6 +135,7 @@ private:
     QFrame* statBar_ = nullptr;
     QLabel* panels_[6] = {};
     QPushButton* cancel_ = nullptr;
+    QLabel* written_ = nullptr;  // after a save: how many files, where (a link to the folder)
     int panelWidths_[6] = {};
     QtPrinter* printer_ = nullptr;
     QByteArray doneWav_;
