@@ -39,7 +39,13 @@ void QtPrinter::BeginPdfTarget() {
     static const State kNoStore;
     // The window's dialog asked before choosing an existing file; the batch
     // tool never replaces one.
-    target_ = OpenPdfTarget(store_ ? *store_ : kNoStore, path, !toPdf_);
+    try {
+        target_ = OpenPdfTarget(store_ ? *store_ : kNoStore, path, !toPdf_);
+    } catch (const Fault& e) {
+        // A file that cannot take the print ends the print command only.
+        throw PrinterUnavailable(Utf8ToCp1252("Impossible d'ouvrir l'imprimante \xc2\xab " + path + " \xc2\xbb\r\n") +
+                                 e.what());
+    }
     printer_->setOutputFileName(QString::fromStdString(PdfWritePath(*target_)));
 }
 
