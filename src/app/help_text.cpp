@@ -21,6 +21,7 @@ Il lit ces fichiers sans jamais les modifier.</p>
 <h2 id="sommaire">Sommaire</h2>
 <ul>
 <li><a href="#ouvrir">Ouvrir un fichier dbx ou un dossier Windows Mail</a></li>
+<li><a href="#magasin">Un magasin complet</a></li>
 <li><a href="#liste">La liste des messages</a></li>
 <li><a href="#afficher">Afficher et modifier un message</a></li>
 <li><a href="#enregistrer">Enregistrer les messages</a></li>
@@ -44,6 +45,27 @@ contenu dans le fichier.</p>
 sous-dossiers).</p>
 <p>Les bo&icirc;tes de dialogue s'ouvrent dans le dernier dossier o&ugrave; un fichier dbx a &eacute;t&eacute;
 choisi, ou dans le dossier des messages d'Outlook Express quand il est connu.</p>
+
+<h2 id="magasin">Un magasin complet</h2>
+<p><b>Fichiers &gt; Magasin complet&hellip;</b>&nbsp;: choisissez le dossier d'une sauvegarde
+enti&egrave;re&nbsp;: le dossier de stockage d'Outlook Express (le fichier <b>Folders.dbx</b> et un
+fichier <b>.dbx</b> par dossier) ou l'arborescence de Windows Mail ou de Windows Live Mail
+(un dossier par dossier de messagerie). L'arbre des dossiers s'affiche &agrave; gauche de la
+liste, avec les noms que vous leur avez donn&eacute;s et le nombre de messages de chacun&nbsp;;
+les dossiers vides sont gris&eacute;s, et un dossier qui ne peut pas &ecirc;tre lu (fichier absent,
+endommag&eacute; ou refus&eacute;, dossier illisible, boucle de liens) est marqu&eacute; indisponible, la raison
+s'affichant sous le pointeur. Sans fichier Folders.dbx utilisable, chaque fichier .dbx du
+dossier devient un dossier du premier niveau, au nom de son fichier.</p>
+<p>Un clic sur un dossier l'ouvre comme <b>Fichier dbx</b> ou <b>Dossier WM</b> l'ouvriraient.
+Ses messages s'enregistrent alors dans le sous-dossier du dossier de stockage qui porte son
+chemin dans l'arbre (par exemple <i>Dossiers locaux/Clients/Martin</i>).</p>
+<p><b>Fichiers &gt; Enregistrer tout le magasin&hellip;</b> enregistre tous les messages de tous les
+dossiers, en fichiers texte ou sous leur forme originale, dans des sous-dossiers qui
+reproduisent l'arbre. La barre de progression suit l'ensemble du magasin&nbsp;; un dossier
+illisible est signal&eacute; et saut&eacute;, et un bilan final indique les dossiers, les messages
+enregistr&eacute;s et ceux qui ne l'ont pas &eacute;t&eacute;, avec la raison. Pelicard n'&eacute;crit jamais dans le
+magasin lu.</p>
+<p>Ouvrir ensuite un fichier ou un dossier par les commandes habituelles ferme le magasin.</p>
 
 <h2 id="liste">La liste des messages</h2>
 <p>La liste pr&eacute;sente l'objet, l'&eacute;metteur et la date de chaque message, dans un ordre

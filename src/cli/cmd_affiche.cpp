@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 #include <new>
+#include <optional>
 
 #include "cli/commands.hpp"
 #include "cli/open_store.hpp"
@@ -58,7 +59,10 @@ int ShowText(Session& session, std::int32_t id) {
 
 }  // namespace
 
-int CmdAffiche(const std::vector<std::string>& args) {
+int CmdAffiche(const std::vector<std::string>& argsIn) {
+    std::vector<std::string> args = argsIn;
+    std::optional<std::string> folder;
+    if (int rc = TakeFolderOption(args, folder); rc != 0) return rc;
     std::vector<std::string> positional;
     bool raw = false, recover = false;
     for (const std::string& a : args) {
@@ -82,7 +86,7 @@ int CmdAffiche(const std::vector<std::string>& args) {
     State& s = session.state;
     try {
         std::string label;
-        if (int rc = OpenStore(session, positional[0], label); rc != 0) return rc;
+        if (int rc = OpenStoreOrFolder(session, positional[0], folder, label); rc != 0) return rc;
         const std::size_t held = s.list.Mode == StoreMode::WindowsMail ? s.list.Wm.size() : s.list.Oe.size();
         if (id < 1 || id > s.list.Count || static_cast<std::size_t>(id) >= held)
             return Refuse("aucun message d'ID " + idText + " (la liste compte " + ToDecimal(s.list.Count) +

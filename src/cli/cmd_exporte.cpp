@@ -1,5 +1,7 @@
 // pelicard-extract exporte SOURCE --texte|--brut|--complet|--pieces-jointes|--pdf FICHIER.pdf
 //     [--par-conversation|--par-selection] [--ids 1,4,7-9] [--stockage DOSSIER]
+//     [--dossier CHEMIN]
+// A whole store as SOURCE, without --ids and --dossier, is saved whole.
 // Runs the window's save and print commands over the chosen messages (all by
 // default, as after "select all") and prints the path of each file written.
 #include <cstdio>
@@ -13,6 +15,8 @@
 #include "cli/commands.hpp"
 #include "cli/console_window.hpp"
 #include "cli/open_store.hpp"
+#include "cli/store_export.hpp"
+#include "app/whole_store.hpp"
 #include "common/fault.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
@@ -44,6 +48,8 @@ struct Options {
     std::optional<std::string> ids;
     std::string storage;
     bool recover = false;
+    std::optional<std::string> folder;  // --dossier: one folder of a whole store
+    bool wholeStore = false;            // --magasin: a Windows Mail folder with its sub-folders
 };
 
 int Refuse(const std::string& what) {
@@ -128,7 +134,9 @@ int TellLeftOut(State& s, int indexFaults) {
     return 3;
 }
 
-int ParseArgs(const std::vector<std::string>& args, Options& o) {
+int ParseArgs(const std::vector<std::string>& argsIn, Options& o) {
+    std::vector<std::string> args = argsIn;
+    if (int rc = TakeFolderOption(args, o.folder); rc != 0) return rc;
     std::vector<std::string> positional;
     auto setOutput = [&o](Output out) {
         if (o.output != Output::None) return false;
@@ -155,6 +163,8 @@ int ParseArgs(const std::vector<std::string>& args, Options& o) {
             o.recover = true;
         } else if (a == "--par-conversation") {
             o.byConversation = true;
+        } else if (a == "--magasin") {
+            o.wholeStore = true;
         } else if (a == "--par-selection") {
             o.bySelection = true;
         } else if (a == "--ids") {
@@ -172,15 +182,39 @@ int ParseArgs(const std::vector<std::string>& args, Options& o) {
     if (positional.size() != 1) return UsageError("exporte attend une SOURCE");
     o.source = positional[0];
     if (o.output == Output::None) return UsageError("choisissez une sortie : --texte, --brut, --complet, --pieces-jointes ou --pdf FICHIER.pdf");
+    if (o.wholeStore && (o.ids || o.folder || o.output == Output::Pdf))
+        return UsageError("--magasin enregistre tout le magasin : sans --ids, --dossier ni --pdf");
     if (o.byConversation && o.bySelection)
         return UsageError("--par-conversation et --par-selection s'excluent");
     return 0;
 }
 
+// Makes the storage folder when missing; false when it cannot be.
+bool MakeStorage(const std::string& storage) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::create_directories(storage, ec);
+    return fs::is_directory(storage, ec);
+}
+
 int Run(Session& session, const Options& o) {
     State& s = session.state;
+    // A whole store saved at once: text or raw copies of every message.
+    if (!o.folder && !o.ids && (o.output == Output::Text || o.output == Output::Raw) &&
+        IsWholeStore(o.source, s.store, o.wholeStore)) {
+        const std::string storage = o.storage.empty() ? DocumentsFolderPath() + "/Documents Pelicard" : o.storage;
+        if (IsInsideFolder(storage, s.store.Root))
+            return Refuse("le dossier de stockage ne peut pas se trouver dans le magasin lu");
+        if (!MakeStorage(storage)) return Refuse("impossible de créer le dossier de stockage " + storage);
+        s.settings.StorageFolder = storage;
+        s.settings.GroupingOption = o.byConversation ? 1 : 0;
+        s.settings.SelectionOption = o.bySelection ? 1 : 0;
+        s.exp.OnFileWritten = [](const std::string& path) { std::cout << path << '\n'; };
+        return ExportWholeStore(session, o.output == Output::Raw);
+    }
+    s.store = {};
     std::string label;
-    if (int rc = OpenStore(session, o.source, label); rc != 0) return rc;
+    if (int rc = OpenStoreOrFolder(session, o.source, o.folder, label); rc != 0) return rc;
 
     std::vector<bool> flags(static_cast<std::size_t>(s.list.Count) + 1, true);
     flags[0] = false;
@@ -191,11 +225,8 @@ int Run(Session& session, const Options& o) {
     }
     const int indexFaults = session.window.faultBoxes;
 
-    namespace fs = std::filesystem;
-    std::string storage = o.storage.empty() ? DocumentsFolderPath() + "/Documents Pelicard" : o.storage;
-    std::error_code ec;
-    fs::create_directories(storage, ec);
-    if (!fs::is_directory(storage, ec)) return Refuse("impossible de créer le dossier de stockage " + storage);
+    const std::string storage = o.storage.empty() ? DocumentsFolderPath() + "/Documents Pelicard" : o.storage;
+    if (!MakeStorage(storage)) return Refuse("impossible de créer le dossier de stockage " + storage);
     s.settings.StorageFolder = storage;
     if (int rc = RefuseTargetInStore(s, storage); rc != 0) return rc;
     s.settings.GroupingOption = o.byConversation ? 1 : 0;

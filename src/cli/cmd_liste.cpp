@@ -1,6 +1,7 @@
 // pelicard-extract liste SOURCE [--json]: the rows of the list, in list order.
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "cli/commands.hpp"
@@ -92,7 +93,10 @@ Row RowOf(const State& s, std::size_t i) {
 
 }  // namespace
 
-int CmdListe(const std::vector<std::string>& args) {
+int CmdListe(const std::vector<std::string>& argsIn) {
+    std::vector<std::string> args = argsIn;
+    std::optional<std::string> folder;
+    if (int rc = TakeFolderOption(args, folder); rc != 0) return rc;
     std::string source;
     bool json = false, recover = false;
     for (const std::string& a : args) {
@@ -101,7 +105,7 @@ int CmdListe(const std::vector<std::string>& args) {
         } else if (a == "--recuperer") {
             recover = true;
         } else if (a == "--help" || a == "-h") {
-            std::cout << "Utilisation : pelicard-extract liste SOURCE [--json] [--recuperer]\n"
+            std::cout << "Utilisation : pelicard-extract liste SOURCE [--json] [--recuperer] [--dossier CHEMIN]\n"
                          "  Liste les messages de SOURCE (fichier .dbx, message .eml/.nws ou dossier)\n"
                          "  dans l'ordre des conversations, une ligne par message : ID, objet,\n"
                          "  \xC3\xA9metteur, date, cl\xC3\xA9 de date, cl\xC3\xA9 de conversation, s\xC3\xA9par\xC3\xA9s par des\n"
@@ -109,7 +113,9 @@ int CmdListe(const std::vector<std::string>& args) {
                          "  date, cle_date, conversation). Le r\xC3\xA9sum\xC3\xA9 s'affiche sur la sortie d'erreur.\n"
                          "  Avec --recuperer (fichier .dbx), les messages que l'index n'atteint plus\n"
                          "  (fichier endommag\xC3\xA9) et les messages supprim\xC3\xA9s suivent les messages index\xC3\xA9s ;\n"
-                         "  chaque ligne gagne l'\xC3\xA9tat (index\xC3\xA9, r\xC3\xA9" "cup\xC3\xA9r\xC3\xA9 ou supprim\xC3\xA9), cl\xC3\xA9 JSON \"etat\".\n";
+                         "  chaque ligne gagne l'\xC3\xA9tat (index\xC3\xA9, r\xC3\xA9" "cup\xC3\xA9r\xC3\xA9 ou supprim\xC3\xA9), cl\xC3\xA9 JSON \"etat\".\n"
+                         "  Avec --dossier CHEMIN, SOURCE est un magasin complet et la liste est celle\n"
+                         "  de son dossier CHEMIN (voir \xC2\xAB pelicard-extract dossiers \xC2\xBB).\n";
             return 0;
         } else if (!a.empty() && a[0] == '-') {
             return UsageError("option inconnue : " + a);
@@ -124,7 +130,7 @@ int CmdListe(const std::vector<std::string>& args) {
     Session session;
     session.recover = recover;
     std::string label;
-    if (OpenStore(session, source, label) != 0) return 1;
+    if (OpenStoreOrFolder(session, source, folder, label) != 0) return 1;
     const State& s = session.state;
     // The state column exists only for a recovering read of a .dbx file.
     const bool withState = recover && s.list.Mode == StoreMode::OutlookExpress;

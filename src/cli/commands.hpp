@@ -9,6 +9,7 @@ namespace pelicard::cli {
 int CmdListe(const std::vector<std::string>& args);
 int CmdAffiche(const std::vector<std::string>& args);
 int CmdExporte(const std::vector<std::string>& args);
+int CmdDossiers(const std::vector<std::string>& args);
 
 // Prints a usage error in French and returns 2.
 int UsageError(const std::string& what);

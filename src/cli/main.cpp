@@ -27,6 +27,9 @@ const char* const kHelp =
     "      brutes (.eml/.nws) ou les imprime dans un fichier PDF ; --complet écrit les copies\n"
     "      complètes, pièces jointes comprises, nommées comme les copies brutes.\n"
     "      --pieces-jointes enregistre les pièces jointes, un dossier par message.\n"
+    "  pelicard-extract dossiers MAGASIN [--json]\n"
+    "      Liste les dossiers d'un magasin complet dans l'ordre de l'arbre : chemin des noms,\n"
+    "      fichier ou dossier source, nombre de messages (et la raison d'un dossier indisponible).\n"
     "\n"
     "Avec --recuperer, un fichier .dbx est aussi parcouru sans se fier à son en-tête ni\n"
     "à son index : les messages que l'index n'atteint plus (« récupéré ») et les messages\n"
@@ -34,11 +37,22 @@ const char* const kHelp =
     "des conversations ; les octets perdus d'un message supprimé sont marqués « […] »\n"
     "à l'affichage et omis des copies brutes.\n"
     "\n"
+    "MAGASIN est un dossier de stockage d'Outlook Express (Folders.dbx et un .dbx par dossier)\n"
+    "ou une arborescence de Windows Mail / Windows Live Mail (un dossier par dossier de messages).\n"
+    "  liste, affiche et exporte acceptent --dossier CHEMIN (par exemple \"Dossiers locaux/Clients\")\n"
+    "      pour travailler sur un dossier du magasin MAGASIN donné comme SOURCE.\n"
+    "  exporte MAGASIN --texte|--brut [--magasin], sans --ids ni --dossier, enregistre tout le\n"
+    "      magasin (--magasin : aussi pour un dossier de Windows Mail qui contient lui-même des\n"
+    "      messages, dont seuls les messages sont sinon enregistrés) : chaque\n"
+    "      dossier dans un sous-dossier du dossier de stockage qui reproduit l'arbre ; la progression\n"
+    "      et un bilan (dossiers, messages enregistrés, messages non enregistrés et pourquoi)\n"
+    "      s'affichent sur la sortie d'erreur.\n"
+    "\n"
     "SOURCE est un fichier .dbx, un fichier .eml/.nws (son dossier est lu) ou un dossier.\n"
     "Les messages d'erreur s'affichent sur la sortie d'erreur ; état de sortie : 0 réussite,\n"
     "1 fichier refusé ou échec, 2 erreur d'utilisation, 3 résultat partiel : exporte a laissé\n"
-    "de côté ou tronqué des messages (chacun est nommé : ID, objet, raison, puis leur nombre)\n"
-    "ou l'index du fichier n'a pas pu être lu en entier.\n";
+    "de côté ou tronqué des messages (chacun est nommé : ID, objet, raison, puis leur nombre),\n"
+    "l'index du fichier n'a pas pu être lu en entier ou le magasin n'a été enregistré qu'en partie.\n";
 
 }  // namespace
 
@@ -67,6 +81,7 @@ int main(int argc, char** argv) {
         if (cmd == "liste") return pelicard::cli::CmdListe(args);
         if (cmd == "affiche") return pelicard::cli::CmdAffiche(args);
         if (cmd == "exporte") return pelicard::cli::CmdExporte(args);
+        if (cmd == "dossiers") return pelicard::cli::CmdDossiers(args);
     } catch (const std::bad_alloc&) {
         // Running out of memory ends the command, told like any fault.
         std::cerr << "pelicard-extract : m\xC3\xA9moire insuffisante\n";

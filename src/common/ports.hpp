@@ -61,6 +61,14 @@ public:
     // Width of a column (1-based), in twips.
     virtual void ListSetColumnWidth(int /*column*/, int /*twips*/) {}
 
+    // Folder pane tvwFolders of a whole store, one row per folder in tree
+    // order (rows 0-based; parent -1 at the top level). A greyed row holds no
+    // message; tip tells why a folder is unavailable.
+    virtual void FolderPaneClear() {}
+    virtual void FolderPaneAdd(int /*parent*/, const std::string& /*text*/, const std::string& /*tip*/,
+                               bool /*greyed*/) {}
+    virtual void FolderPaneSelect(int /*row*/) {}
+
     virtual MsgResult MessageBox(const std::string& /*text*/, const std::string& /*title*/,
                                  MsgIcon /*icon*/, MsgButtons /*buttons*/) {
         return MsgResult::Ok;

@@ -20,6 +20,8 @@ void EndOnFault(State& s, const std::string& procedure, const Fault& f) {
 void QuitProgram(State& s) {
     if (s.Quitting) return;
     s.Quitting = true;
+    // A folder of a whole store ends alone; the store's procedure goes on.
+    if (s.store.HoldEnd) return;
     s.window->Close();
 }
 

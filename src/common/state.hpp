@@ -7,6 +7,7 @@
 #include "app/app_state.hpp"
 #include "common/ports.hpp"
 #include "common/records.hpp"
+#include "common/store.hpp"
 #include "content/content_state.hpp"
 #include "dbx/dbx_state.hpp"
 #include "export/export_state.hpp"
@@ -50,6 +51,7 @@ struct State {
     // two messages and stop there, keeping what is already written.
     bool CancelRequested = false;
 
+    StoreTree store;  // the whole store open, if any
     DbxState dbx;
     ContentState content;
     WmState wm;

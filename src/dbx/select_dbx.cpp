@@ -33,7 +33,7 @@ std::string WithoutFinalSeparator(std::string path) {
     return path;
 }
 
-void Run(State& s, bool scan) {
+void Prepare(State& s) {
     WindowPort& w = *s.window;
     s.CancelRequested = false;
     CloseByteFile(s.dbx.File);
@@ -46,11 +46,10 @@ void Run(State& s, bool scan) {
     w.SetPanelText(2, "aucun fichier charg\xE9");
     w.SetPanelText(4, "");
     ClearMessageView(s);
+}
 
-    if (!ChooseMessageFile(s, s.dbx.ChosenPath, true)) {
-        ShowMessage(s, "Pas de fichier s\xE9lectionn\xE9.");
-        return;
-    }
+void ReadChosen(State& s, bool scan) {
+    WindowPort& w = *s.window;
     const std::string& path = s.dbx.ChosenPath;
     // Names are compared as the user sees them: in Windows-1252, ignoring case.
     const std::string folder = Utf8ToCp1252(WithoutFinalSeparator(FolderPart(path)));
@@ -91,6 +90,15 @@ void Run(State& s, bool scan) {
     w.SetEnabled("mnuSelectAll", true);
 }
 
+void Run(State& s, bool scan) {
+    Prepare(s);
+    if (!ChooseMessageFile(s, s.dbx.ChosenPath, true)) {
+        ShowMessage(s, "Pas de fichier s\xE9lectionn\xE9.");
+        return;
+    }
+    ReadChosen(s, scan);
+}
+
 }  // namespace
 
 void ShowListed(State& s, const std::string& name) {
@@ -125,6 +133,17 @@ void RecoverDbx(State& s) {
 
 void SelectDbx(State& s) {
     RunGuarded(s, "SelectDbx", [&] { Run(s, false); }, [&] { s.window->SetHourglass(false); });
+}
+
+void OpenDbxFile(State& s, const std::string& path) {
+    RunGuarded(
+        s, "SelectDbx",
+        [&] {
+            Prepare(s);
+            s.dbx.ChosenPath = path;
+            ReadChosen(s, false);
+        },
+        [&] { s.window->SetHourglass(false); });
 }
 
 }  // namespace pelicard

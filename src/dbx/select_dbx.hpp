@@ -12,4 +12,7 @@ void SelectDbx(State& s);
 void RecoverDbx(State& s);
 // The list's caption and row flags once a .dbx file is listed.
 void ShowListed(State& s, const std::string& fileName);
+// The same road for a file chosen beforehand (a folder of a whole store):
+// the same refusals, list, label and commands, without asking.
+void OpenDbxFile(State& s, const std::string& path);
 }  // namespace pelicard

@@ -89,6 +89,9 @@ std::string StoreFolderPath(State& s, std::int32_t index) {
 // Native (UTF-8) folder name of the current store, made one safe name
 // (a file named "...dbx" or a source folder given as "dir/.." gives "_").
 std::string StoreFolderName(State& s, std::int32_t index) {
+    // A folder of a whole store: its path in the store's tree.
+    if (s.store.OpenFolder >= 0 && static_cast<std::size_t>(s.store.OpenFolder) < s.store.Folders.size())
+        return StorageSubFolder(s.store, s.store.OpenFolder);
     if (s.list.Mode == StoreMode::OutlookExpress) {
         std::string name = LastComponent(s.dbx.ChosenPath);
         // Without its last four characters (".dbx").
@@ -143,7 +146,11 @@ UniqueFd OpenStoreFolder(State& s, const std::string& folder, const std::string&
     UniqueFd top(::open(s.settings.StorageFolder.empty() ? "." : s.settings.StorageFolder.c_str(),
                         O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!top.valid()) ThrowSystem("Impossible de créer le dossier", shown, errno);
-    return OpenSubFolder(top.get(), folder, shown);
+    // A folder of a whole store is a path of components, opened one by one.
+    std::size_t from = 0;
+    for (std::size_t slash; (slash = folder.find('/', from)) != std::string::npos; from = slash + 1)
+        top = OpenSubFolder(top.get(), folder.substr(from, slash - from), shown);
+    return OpenSubFolder(top.get(), folder.substr(from), shown);
 }
 
 // Names and opens the output file: directory + base name (cut to the
@@ -339,7 +346,7 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
         }
         // File names on disk hold no control character.
         std::string base = (s.settings.SelectionOption != 0 && s.selection.SelectionCount >= 2)
-                               ? folder
+                               ? LastComponent(folder)
                                : WithoutControls(Cp1252ToUtf8(StandardName(*rec.subject)));
         if (!OpenOutput(s, folder, directory, base, tail)) {
             ex.SkipCombined = mode == kFirst || mode == kFollowing;

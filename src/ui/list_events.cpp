@@ -6,6 +6,7 @@
 #include "common/text.hpp"
 #include "dbx/select_dbx.hpp"
 #include "ui/commands.hpp"
+#include "ui/store_commands.hpp"
 #include "ui/window_logic.hpp"
 #include "wm/select_wm.hpp"
 
@@ -30,6 +31,7 @@ bool SelectionChanged(State& s) {
 
 void cmdOpen_Click(State& s, int index) {
     if (!MayDropEdits(s)) return;
+    CloseStore(s);
     if (index == 0) {
         SelectDbx(s);
         return;
@@ -43,11 +45,15 @@ void cmdOpen_Click(State& s, int index) {
 }
 
 void mnuFileDbx_Click(State& s) {
-    if (MayDropEdits(s)) SelectDbx(s);
+    if (!MayDropEdits(s)) return;
+    CloseStore(s);
+    SelectDbx(s);
 }
 
 void mnuFileWM_Click(State& s) {
-    if (MayDropEdits(s)) SelectWM(s);
+    if (!MayDropEdits(s)) return;
+    CloseStore(s);
+    SelectWM(s);
 }
 
 void mnuRecover_Click(State& s) { RecoverDbx(s); }

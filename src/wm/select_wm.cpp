@@ -14,7 +14,7 @@
 namespace pelicard {
 namespace {
 
-void Run(State& s) {
+void Prepare(State& s) {
     WindowPort& w = *s.window;
     s.CancelRequested = false;
     s.list.Mode = StoreMode::WindowsMail;
@@ -27,20 +27,17 @@ void Run(State& s) {
     w.SetPanelText(4, "");
     ClearMessageView(s);
     w.SetPanelText(1, "Dossier choisi");
+}
 
-    // The picker starts from the folder shown last and returns the chosen
-    // file's path in its place.
-    std::string& path = s.wm.WmFolderPath;
-    if (!ChooseMessageFile(s, path, false)) {
-        ShowMessage(s, "Pas de fichier s\xE9lectionn\xE9.");
-        return;
-    }
-    if (IsProcessRunning(s, "winmail.exe")) {
-        ShowMessage(s, "Par mesure de s\xE9" "curit\xE9, Windows Mail doit \xEAtre ferm\xE9.");
-        return;
-    }
-    const auto cut = path.find_last_of('/');
-    path = cut == std::string::npos ? std::string() : cut == 0 ? std::string("/") : path.substr(0, cut);
+bool StopWhileRunning(State& s) {
+    if (!IsProcessRunning(s, "winmail.exe")) return false;
+    ShowMessage(s, "Par mesure de s\xE9" "curit\xE9, Windows Mail doit \xEAtre ferm\xE9.");
+    return true;
+}
+
+void ReadFolder(State& s) {
+    WindowPort& w = *s.window;
+    const std::string& path = s.wm.WmFolderPath;
     const auto cut2 = path.find_last_of('/');
     const std::string folderName = Utf8ToCp1252(cut2 == std::string::npos ? path : path.substr(cut2 + 1));
     w.SetPanelText(2, folderName);
@@ -68,10 +65,37 @@ void Run(State& s) {
     w.SetEnabled("mnuSelectAll", true);
 }
 
+void Run(State& s) {
+    Prepare(s);
+    // The picker starts from the folder shown last and returns the chosen
+    // file's path in its place.
+    std::string& path = s.wm.WmFolderPath;
+    if (!ChooseMessageFile(s, path, false)) {
+        ShowMessage(s, "Pas de fichier s\xE9lectionn\xE9.");
+        return;
+    }
+    if (StopWhileRunning(s)) return;
+    const auto cut = path.find_last_of('/');
+    path = cut == std::string::npos ? std::string() : cut == 0 ? std::string("/") : path.substr(0, cut);
+    ReadFolder(s);
+}
+
 }  // namespace
 
 void SelectWM(State& s) {
     RunGuarded(s, "SelectWM", [&] { Run(s); }, [&] { s.window->SetHourglass(false); });
+}
+
+void OpenWmFolder(State& s, const std::string& folder) {
+    RunGuarded(
+        s, "SelectWM",
+        [&] {
+            Prepare(s);
+            if (StopWhileRunning(s)) return;
+            s.wm.WmFolderPath = folder;
+            ReadFolder(s);
+        },
+        [&] { s.window->SetHourglass(false); });
 }
 
 }  // namespace pelicard

@@ -168,6 +168,7 @@ TEST_F(QtWindow, ControlsMenusAndSmallestSizeAtLoad) {
     }
     EXPECT_EQ(Utf8ToCp1252(tree),
               "mnuFiles Fichiers| mnuFileDbx Fichier dbx \xE0 traiter| mnuFileWM Dossier de Windows Mail \xE0 traiter|"
+              " mnuFileStore Magasin complet\x85| mnuSaveStore Enregistrer tout le magasin\x85|"
               " mnuRecover R\xE9" "cup\xE9rer les messages supprim\xE9s\x85|"
               " mnu0 -| mnuPrinter Imprimante| mnu1 -| mnuQuit Sortie|"
               "mnuEdit \xC9" "ditions| mnuSelectAll S\xE9lection de tous les messages|"

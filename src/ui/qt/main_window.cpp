@@ -40,7 +40,9 @@
 #include "ui/commands.hpp"
 #include "ui/layout.hpp"
 #include "ui/qt/attachment_pane.hpp"
+#include "ui/store_commands.hpp"
 #include "ui/qt/icons.hpp"
+#include "ui/qt/folder_pane.hpp"
 #include "ui/qt/message_list_view.hpp"
 #include "ui/qt/recovery_rows.hpp"
 #include "ui/qt/qt_printer.hpp"
@@ -194,6 +196,14 @@ void MainWindow::BuildMenus() {
     QMenu* files = menu("mnuFiles", U("Fichiers"));
     AddAction(files, "mnuFileDbx", U("Fichier dbx à traiter"), [&s] { mnuFileDbx_Click(s); });
     AddAction(files, "mnuFileWM", U("Dossier de Windows Mail à traiter"), [&s] { mnuFileWM_Click(s); });
+    AddAction(files, "mnuFileStore", U("Magasin complet…"), [&s] { mnuFileStore_Click(s); });
+    QMenu* saveStore = files->addMenu(U("Enregistrer tout le magasin…"));
+    saveStore->menuAction()->setObjectName(QStringLiteral("mnuSaveStore"));
+    controls_["mnuSaveStore"] = saveStore->menuAction();
+    AddAction(saveStore, "mnuSaveStoreTxt", U("en fichiers texte"), [&s] { mnuSaveStore_Click(s, false); });
+    AddAction(saveStore, "mnuSaveStoreNws", U("sous leur forme originale (Nws et Eml)"),
+              [&s] { mnuSaveStore_Click(s, true); });
+    saveStore->menuAction()->setEnabled(false);
     AddAction(files, "mnuRecover", U("Récupérer les messages supprimés…"), [&s] { mnuRecover_Click(s); });
     separator(files, "mnu0");
     AddAction(files, "mnuPrinter", U("Imprimante"), [&s] { mnuPrinter_Click(s); });
@@ -330,6 +340,14 @@ void MainWindow::BuildControls() {
         Run("lvwMessages_ColumnClick", [&s, column] { lvwMessages_ColumnClick(s, column); });
     });
     list_->installEventFilter(this);
+
+    folders_ = new FolderPane(client_);
+    folders_->setObjectName(QStringLiteral("tvwFolders"));
+    controls_["tvwFolders"] = folders_;
+    folders_->hide();
+    connect(folders_, &FolderPane::folderClicked, this, [this, &s](int row) {
+        Run("tvwFolders_Click", [&s, row] { tvwFolders_Click(s, row); });
+    });
 
     auto* subject = new QLineEdit(client_);
     subject->setObjectName(QStringLiteral("txtSubject"));
@@ -513,6 +531,20 @@ void MainWindow::SetVisible(std::string_view control, bool on) {
     QObject* o = Find(control);
     if (auto* w = qobject_cast<QWidget*>(o)) w->setVisible(on);
     else if (auto* a = qobject_cast<QAction*>(o)) a->setVisible(on);
+    if (control == "tvwFolders") PlaceListAndPane();
+}
+
+// The list keeps its place while no store is open; with a store, the pane
+// takes the left part of that place.
+void MainWindow::PlaceListAndPane() {
+    const int* p = listPlace_;
+    if (!folders_ || folders_->isHidden()) {
+        list_->setGeometry(ToPixelsX(p[0]), ToPixelsY(p[1]), ToPixelsX(p[2]), ToPixelsY(p[3]));
+        return;
+    }
+    const int pane = std::min(3000, p[2] / 3), gap = 60;
+    folders_->setGeometry(ToPixelsX(p[0]), ToPixelsY(p[1]), ToPixelsX(pane), ToPixelsY(p[3]));
+    list_->setGeometry(ToPixelsX(p[0] + pane + gap), ToPixelsY(p[1]), ToPixelsX(p[2] - pane - gap), ToPixelsY(p[3]));
 }
 
 bool MainWindow::IsVisible(std::string_view control) {
@@ -533,6 +565,11 @@ void MainWindow::Move(std::string_view control, int left, int top, int width, in
     if (control == "Bar" && cancel_) {
         const int w = ToPixelsX(kCancelWidth);
         cancel_->setGeometry(ToPixelsX(left) - w - ToPixelsX(60), ToPixelsY(top), w, ToPixelsY(height));
+    }
+    if (control == "lvwMessages" && list_) {
+        listPlace_[0] = left, listPlace_[1] = top, listPlace_[2] = width, listPlace_[3] = height;
+        PlaceListAndPane();
+        return;
     }
     auto* w = qobject_cast<QWidget*>(Find(control));
     if (!w) return;
@@ -599,6 +636,12 @@ void MainWindow::ListSetColumnWidth(int column, int twips) {
     if (twips <= 0) list_->setColumnHidden(column - 1, true);
     else list_->setColumnWidth(column - 1, ToPixelsX(twips));
 }
+
+void MainWindow::FolderPaneClear() { folders_->Clear(); }
+void MainWindow::FolderPaneAdd(int parent, const std::string& text, const std::string& tip, bool greyed) {
+    folders_->Add(parent, text, tip, greyed);
+}
+void MainWindow::FolderPaneSelect(int row) { folders_->Select(row); }
 
 MsgResult MainWindow::MessageBox(const std::string& text, const std::string& title, MsgIcon icon,
                                  MsgButtons buttons) {

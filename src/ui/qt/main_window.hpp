@@ -31,6 +31,7 @@ namespace pelicard::qt {
 
 class MessageListView;
 class AttachmentPane;
+class FolderPane;
 
 class MainWindow : public QMainWindow,
                    public WindowPort,
@@ -82,6 +83,9 @@ public:
     void ListSetSelected(int row, bool on) override;
     void ListSetSorting(bool sorted, int sortKey, bool descending) override;
     void ListSetColumnWidth(int column, int twips) override;
+    void FolderPaneClear() override;
+    void FolderPaneAdd(int parent, const std::string& text, const std::string& tip, bool greyed) override;
+    void FolderPaneSelect(int row) override;
     MsgResult MessageBox(const std::string& text, const std::string& title, MsgIcon icon,
                          MsgButtons buttons) override;
     void SetHourglass(bool on) override;
@@ -102,6 +106,7 @@ public:
     void ShowHelp() override;
 
     MessageListView* List() const { return list_; }
+    FolderPane* Folders() const { return folders_; }
     State& state() { return s_; }
 
 protected:
@@ -131,6 +136,11 @@ private:
     static constexpr int kAttachmentPaneHeight = 1200;  // twips
     AttachmentPane* attachments_ = nullptr;
     QRect bodyPlace_;
+    // The folder pane of a whole store, to the left of the list while shown;
+    // the list's own place in twips, as last set.
+    FolderPane* folders_ = nullptr;
+    int listPlace_[4] = {};
+    void PlaceListAndPane();
     QWidget* client_ = nullptr;
     QFrame* statBar_ = nullptr;
     QLabel* panels_[6] = {};

@@ -1,0 +1,124 @@
+// The folder pane of a whole store in the Qt window, headless: shown only
+// while a store is open, clicking a folder fills the list, the whole store
+// saved into mirrored sub-folders.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "app/system_time_zone.hpp"
+#include "common/state.hpp"
+#include "common/text.hpp"
+#include "support/folders_builder.hpp"
+#include "ui/qt/folder_pane.hpp"
+#include "ui/qt/main_window.hpp"
+#include "ui/qt/message_list_view.hpp"
+
+namespace fs = std::filesystem;
+using namespace pelicard;
+
+namespace {
+
+class StoreWindow : public qt::MainWindow {
+public:
+    using MainWindow::MainWindow;
+    std::string folder;              // the folder picker's answer
+    std::vector<std::string> files;  // the open-file dialog's answers
+    std::vector<std::string> boxes;
+    MsgResult MessageBox(const std::string& text, const std::string& title, MsgIcon, MsgButtons) override {
+        boxes.push_back(title + ": " + text);
+        return MsgResult::Ok;
+    }
+    std::string PickFolder(const std::string&, const std::string&) override { return folder; }
+    bool OpenFile(const std::string&, const std::string&, const std::string&, std::string& chosen) override {
+        if (files.empty()) return false;
+        chosen = files.back();
+        files.pop_back();
+        return true;
+    }
+};
+
+struct QtStore : ::testing::Test {
+    pelicard::testing::TempFolder store, out;
+    State s;
+    SystemTimeZone zone;
+    std::unique_ptr<StoreWindow> w;
+
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "test_qt", *argv[] = {name, nullptr};
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (!QApplication::instance()) new QApplication(argc, argv);
+        pelicard::testing::WriteSampleStore(store);
+        s.timeZone = &zone, s.env.AppFolder = out.Path() + "/", s.settings.StorageFolder = out.Path() + "/stock";
+        w = std::make_unique<StoreWindow>(s);
+        w->Load();
+        QApplication::processEvents();
+    }
+    void TearDown() override { w->close(); }
+    void Trigger(const char* action) {
+        auto* a = w->findChild<QAction*>(QString::fromLatin1(action));
+        ASSERT_TRUE(a && a->isEnabled()) << action;
+        a->trigger();
+        QApplication::processEvents();
+    }
+    void ClickFolder(int row) {
+        QTreeWidgetItem* item = w->Folders()->Item(row);
+        ASSERT_NE(item, nullptr);
+        w->Folders()->scrollToItem(item);
+        QTest::mouseClick(w->Folders()->viewport(), Qt::LeftButton, {}, w->Folders()->visualItemRect(item).center());
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(QtStore, PaneShowsTheTreeAndAClickedFolderFillsTheList) {
+    const QRect listAlone = w->List()->geometry();
+    EXPECT_FALSE(w->Folders()->isVisible());
+    w->folder = store.Path();
+    Trigger("mnuFileStore");
+    ASSERT_TRUE(w->Folders()->isVisible());
+    EXPECT_GT(w->List()->geometry().left(), w->Folders()->geometry().right());  // the pane to the left of the list
+    EXPECT_EQ(w->Folders()->topLevelItemCount(), 5);
+    EXPECT_EQ(w->Folders()->Item(6)->text(0), QStringLiteral("Martin (3)"));
+    EXPECT_EQ(w->Folders()->Item(6)->parent(), w->Folders()->Item(5));
+    // Empty and unavailable folders greyed; the reason as tooltip.
+    const QColor normal = w->Folders()->Item(6)->foreground(0).color();
+    for (int row : {2, 7, 9}) EXPECT_NE(w->Folders()->Item(row)->foreground(0).color(), normal) << row;
+    EXPECT_NE(w->Folders()->Item(9)->toolTip(0).indexOf(QStringLiteral("introuvable")), -1);
+
+    ClickFolder(6);
+    EXPECT_TRUE(w->boxes.empty()) << w->boxes.front();
+    ASSERT_EQ(w->ListRowCount(), 3);
+    EXPECT_EQ(w->GetText("lblLvw"), "3/3 messages complets/contenus dans le fichier Martin.dbx");
+    EXPECT_TRUE(w->IsEnabled("mnuSelectAll"));
+    ClickFolder(9);  // unavailable: told, the list stays
+    ASSERT_EQ(w->boxes.size(), 1u);
+    EXPECT_NE(w->boxes[0].find("Perdu.dbx introuvable"), std::string::npos);
+
+    // The existing open command closes the store: the window as before.
+    w->files.push_back(store.Path() + "/Inbox.dbx");
+    Trigger("mnuFileDbx");
+    EXPECT_FALSE(w->Folders()->isVisible());
+    EXPECT_EQ(w->List()->geometry(), listAlone);
+    EXPECT_EQ(w->ListRowCount(), 2);
+    EXPECT_FALSE(w->IsEnabled("mnuSaveStore"));
+}
+
+TEST_F(QtStore, SavingTheWholeStoreMirrorsTheTree) {
+    w->folder = store.Path();
+    Trigger("mnuFileStore");
+    ClickFolder(4);
+    Trigger("mnuSaveStoreTxt");
+    ASSERT_FALSE(w->boxes.empty());
+    EXPECT_NE(w->boxes.back().find("Messages enregistr\xE9s : 9"), std::string::npos) << w->boxes.back();
+    std::size_t files = 0;
+    for (auto& e : fs::recursive_directory_iterator(out.Path() + "/stock")) files += e.is_regular_file();
+    EXPECT_EQ(files, 9u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.Path() + "/stock/Dossiers locaux/Clients/Martin"), {}), 3);
+    EXPECT_EQ(w->ListRowCount(), 2);  // back on the folder shown before
+}
+
+}  // namespace
