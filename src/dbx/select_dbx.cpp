@@ -35,7 +35,6 @@ std::string WithoutFinalSeparator(std::string path) {
 
 void Prepare(State& s) {
     WindowPort& w = *s.window;
-    s.CancelRequested = false;
     CloseByteFile(s.dbx.File);
     s.list.Mode = StoreMode::OutlookExpress;
     DisableCommands(s);
@@ -91,6 +90,7 @@ void ReadChosen(State& s, bool scan) {
 }
 
 void Run(State& s, bool scan) {
+    s.CancelRequested = false;
     Prepare(s);
     if (!ChooseMessageFile(s, s.dbx.ChosenPath, true)) {
         ShowMessage(s, "Pas de fichier s\xE9lectionn\xE9.");

@@ -65,7 +65,7 @@ void SaveWholeStore(State& s, bool raw, const StoreFolderOpener& open, StoreSave
     SoundPort* sound = s.sound;
     s.sound = &silent;
     for (std::int32_t k : todo) {
-        if (s.Quitting) {
+        if (s.Quitting || s.CancelRequested) {
             r.Stopped = true;
             break;
         }
@@ -93,7 +93,7 @@ void SaveWholeStore(State& s, bool raw, const StoreFolderOpener& open, StoreSave
                 s.ops.BatchRunning = true;
                 if (raw) {
                     s.ops.SaveAllRaw = true;
-                    for (std::int32_t i = 1; i <= s.selection.SelectionCount && !s.Quitting; ++i) {
+                    for (std::int32_t i = 1; i <= s.selection.SelectionCount && !s.Quitting && !s.CancelRequested; ++i) {
                         Tick(s);
                         OutputMode mode = kAlone;
                         ReadRawMsg(s, s.selection.SelectionOrder[static_cast<std::size_t>(i)], mode);
@@ -116,7 +116,9 @@ void SaveWholeStore(State& s, bool raw, const StoreFolderOpener& open, StoreSave
             }
         }
         ++r.FoldersSaved;
-        const std::int64_t done = ended ? t.ProgressMessage - 1 : listed;
+        // Stopped between two messages: those read are saved, the rest not.
+        const bool stopped = !ended && s.CancelRequested && t.ProgressMessage < listed;
+        const std::int64_t done = ended ? t.ProgressMessage - 1 : stopped ? t.ProgressMessage : listed;
         // The messages the save left out or cut, each with its reason.
         std::int64_t notSaved = 0;
         for (std::size_t m = leftBefore; m < s.exp.LeftOut.size(); ++m) {
@@ -127,6 +129,11 @@ void SaveWholeStore(State& s, bool raw, const StoreFolderOpener& open, StoreSave
         }
         r.MessagesSaved += std::max<std::int64_t>(0, done - notSaved);
         r.MessagesSkipped += notSaved;
+        if (stopped) {
+            r.Stopped = true;
+            r.MessagesSkipped += listed - done;
+            r.Skipped.push_back(path + " : " + ToDecimal(listed - done) + " message(s) non enregistr\xE9(s), commande arr\xEAt\xE9" "e");
+        }
         if (ended) {
             r.MessagesSkipped += listed - done;
             r.Skipped.push_back(path + " : " + ToDecimal(listed - done) + " message(s) non enregistr\xE9(s), " +

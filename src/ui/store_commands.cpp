@@ -73,6 +73,7 @@ void CloseStore(State& s) {
 
 void mnuFileStore_Click(State& s) {
     WindowPort& w = *s.window;
+    if (!MayDropEdits(s)) return;
     const std::string dir = s.dialogs->PickFolder("Choisir le dossier du magasin (Outlook Express ou Windows Mail)",
                                                   s.settings.LastFolder);
     if (dir.empty()) {
@@ -106,6 +107,7 @@ void tvwFolders_Click(State& s, std::int32_t row) {
         return;
     }
     if (f.Source.empty()) return;  // a folder that only holds folders
+    s.CancelRequested = false;
     std::string reason;
     if (!OpenStoreFolder(s, row, reason) && reason == kFolderEndedText) {
         // A fault ended the reading of this folder alone: it is marked so.
@@ -134,6 +136,7 @@ void mnuSaveStore_Click(State& s, bool raw) {
         return;
     }
     const std::int32_t shown = s.store.OpenFolder;
+    s.CancelRequested = false;
     std::int64_t ticks = 0;
     s.store.OnProgress = [&w, &ticks](const StoreTree& p) {
         const double part = p.ProgressMessages > 0 ? static_cast<double>(p.ProgressMessage) / p.ProgressMessages : 0;
@@ -157,6 +160,7 @@ void mnuSaveStore_Click(State& s, bool raw) {
     w.ShowProgress(false);
     w.SetHourglass(false);
     // The view comes back to the folder shown before the save.
+    s.CancelRequested = false;
     std::string reason;
     if (shown >= 0) {
         OpenStoreFolder(s, shown, reason);
@@ -166,7 +170,9 @@ void mnuSaveStore_Click(State& s, bool raw) {
         w.SetText("lblLvw", StoreLabel(s.store));
     }
     w.SetVisible("txtEnd", true);
-    ShowMessage(s, "Enregistrement de tout le magasin termin\xE9\r\n" + StoreSaveSummary(report),
+    const char* heading = report.Stopped ? "Enregistrement du magasin : les fichiers d\xE9j\xE0 \xE9" "crits sont gard\xE9s\r\n"
+                                         : "Enregistrement de tout le magasin termin\xE9\r\n";
+    ShowMessage(s, heading + StoreSaveSummary(report),
                 report.Skipped.empty() ? MsgIcon::Information : MsgIcon::Exclamation);
 }
 

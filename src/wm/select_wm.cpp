@@ -16,7 +16,6 @@ namespace {
 
 void Prepare(State& s) {
     WindowPort& w = *s.window;
-    s.CancelRequested = false;
     s.list.Mode = StoreMode::WindowsMail;
     CloseByteFile(s.dbx.File);
     DisableCommands(s);
@@ -66,6 +65,7 @@ void ReadFolder(State& s) {
 }
 
 void Run(State& s) {
+    s.CancelRequested = false;
     Prepare(s);
     // The picker starts from the folder shown last and returns the chosen
     // file's path in its place.

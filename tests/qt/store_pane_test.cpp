@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QTest>
 #include <QTreeWidget>
+#include <QPushButton>
 #include <filesystem>
+#include <functional>
 
 #include "app/system_time_zone.hpp"
 #include "common/state.hpp"
@@ -33,6 +35,11 @@ public:
         return MsgResult::Ok;
     }
     std::string PickFolder(const std::string&, const std::string&) override { return folder; }
+    std::function<void()> onDoEvents;
+    void DoEvents() override {
+        MainWindow::DoEvents();
+        if (onDoEvents) onDoEvents();
+    }
     bool OpenFile(const std::string&, const std::string&, const std::string&, std::string& chosen) override {
         if (files.empty()) return false;
         chosen = files.back();
@@ -119,6 +126,34 @@ TEST_F(QtStore, SavingTheWholeStoreMirrorsTheTree) {
     EXPECT_EQ(files, 9u);
     EXPECT_EQ(std::distance(fs::directory_iterator(out.Path() + "/stock/Dossiers locaux/Clients/Martin"), {}), 3);
     EXPECT_EQ(w->ListRowCount(), 2);  // back on the folder shown before
+}
+
+TEST_F(QtStore, AnnulerStopsTheWholeStoreSaveKeepingTheFilesWritten) {
+    w->folder = store.Path();
+    Trigger("mnuFileStore");
+    auto written = [&] {
+        std::size_t n = 0;
+        std::error_code ec;
+        for (auto& e : fs::recursive_directory_iterator(out.Path() + "/stock", ec)) n += e.is_regular_file();
+        return n;
+    };
+    bool clicked = false;
+    w->onDoEvents = [&] {
+        // Stopped once the first folder is saved.
+        if (!clicked && written() > 0) {
+            clicked = true;
+            QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmdCancel")), Qt::LeftButton);
+        }
+    };
+    Trigger("mnuSaveStoreNws");
+    w->onDoEvents = nullptr;
+    const std::size_t files = written();
+    EXPECT_GT(files, 0u);
+    EXPECT_LT(files, 9u);
+    ASSERT_FALSE(w->boxes.empty());
+    EXPECT_NE(w->boxes.back().find("Enregistrement arr\xEAt\xE9 avant la fin"), std::string::npos) << w->boxes.back();
+    EXPECT_NE(w->boxes.back().find("Messages enregistr\xE9s : " + std::to_string(files)), std::string::npos)
+        << w->boxes.back();
 }
 
 }  // namespace
