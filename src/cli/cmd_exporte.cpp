@@ -1,4 +1,4 @@
-// pelicard-extract exporte SOURCE --texte|--brut|--complet|--pieces-jointes|--pdf FICHIER.pdf
+// pelicard-extract exporte SOURCE --texte|--brut|--complet|--pieces-jointes|--pdf FICHIER.pdf|--mbox|--maildir
 //     [--par-conversation|--par-selection] [--ids 1,4,7-9] [--stockage DOSSIER]
 //     [--dossier CHEMIN]
 // A whole store as SOURCE, without --ids and --dossier, is saved whole.
@@ -24,6 +24,7 @@
 #include "export/attachment_files.hpp"
 #include "export/batch.hpp"
 #include "export/left_out.hpp"
+#include "export/mailbox_export.hpp"
 #include "export/msg_end.hpp"
 #include "export/pdf_target.hpp"
 #include "export/safe_files.hpp"
@@ -37,7 +38,7 @@
 namespace pelicard::cli {
 namespace {
 
-enum class Output { None, Text, Raw, Pdf, Complete, Attachments };
+enum class Output { None, Text, Raw, Pdf, Complete, Attachments, Mbox, Maildir };
 
 struct Options {
     std::string source;
@@ -161,6 +162,9 @@ int ParseArgs(const std::vector<std::string>& argsIn, Options& o) {
             if (!value(o.pdfPath) || o.pdfPath.empty()) return UsageError("--pdf attend le nom du fichier PDF");
         } else if (a == "--recuperer") {
             o.recover = true;
+        } else if (a == "--mbox" || a == "--maildir") {
+            if (!setOutput(a == "--mbox" ? Output::Mbox : Output::Maildir))
+                return UsageError("choisissez une seule sortie parmi --texte, --brut, --pdf, --mbox et --maildir");
         } else if (a == "--par-conversation") {
             o.byConversation = true;
         } else if (a == "--magasin") {
@@ -288,6 +292,15 @@ int Run(Session& session, const Options& o) {
 #else
             return Refuse("l'impression en PDF n'est pas disponible dans cette version");
 #endif
+        }
+        case Output::Mbox:
+        case Output::Maildir: {
+            const MailboxOutcome out = ExportToMailbox(
+                s, o.output == Output::Mbox ? MailboxForm::Mbox : MailboxForm::Maildir, SelectedListIndices(s));
+            std::cout.flush();
+            if (out.path.empty()) return 1;
+            if (out.failed > 0) return 3;
+            break;
         }
         default:
             break;

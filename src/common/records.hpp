@@ -22,6 +22,8 @@ struct MessageEntry {
     std::string ThreadKey;  // "<" + topmost subject + ">"
     RecoveryState Recovery = RecoveryState::Indexed;
     std::int32_t RecoveredChain = 0;  // 1-based chain of the recovery scan; 0 when indexed
+    std::uint32_t IndexFlags = 0;  // the index record's flags (read, answered …)
+    bool HasIndexFlags = false;    // the record keeps them
 };
 
 // One listed Windows Mail message.

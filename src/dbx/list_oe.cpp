@@ -21,6 +21,19 @@ std::string CutAtNul(std::string v) {
     return v;
 }
 
+// The flags of a record: a 4-byte value (0x01) or the entry's own number (0x81).
+void TakeFlags(State& s, std::int32_t i, int k, MessageEntry& e) {
+    const DbxIndexRecord& r = s.dbx.Records[static_cast<std::size_t>(i)];
+    if (r.AttributeTable[static_cast<std::size_t>(4 * k)] == '\x81') {
+        e.IndexFlags = LoadU24(r.AttributeTable.data() + 4 * k + 1);
+    } else {
+        const std::string v = ParamICarValue(s, i, 0x01, 4);
+        if (v.size() < 4) return;
+        e.IndexFlags = LoadU32(v.data());
+    }
+    e.HasIndexFlags = true;
+}
+
 // Phase 1 for one record: takes its display values, keeps its text position
 // and releases its bytes.
 void TakeRecordValues(State& s, std::int32_t i) {
@@ -31,6 +44,10 @@ void TakeRecordValues(State& s, std::int32_t i) {
     MessageEntry& e = s.list.Oe[static_cast<std::size_t>(i)];
     for (int k = 0; k < r.AttributeCount; ++k) {
         const int d = static_cast<unsigned char>(r.AttributeTable[static_cast<std::size_t>(4 * k)]);
+        if (d == 0x01 || d == 0x81) {
+            TakeFlags(s, i, k, e);
+            continue;
+        }
         if (d != 0x05 && d != 0x07 && d != 0x08 && d != 0x0A && d != 0x0D && d != 0x12) continue;
         std::string v = ParamICarValue(s, i, d, Greater(s, i, d));
         switch (d) {
@@ -155,6 +172,8 @@ void CompleteListOE(State& s) {
                     to.Sender = std::move(src.Sender);
                     to.DateText = std::move(src.DateText);
                     to.ThreadKey = std::move(src.ThreadKey);
+                    to.IndexFlags = src.IndexFlags;
+                    to.HasIndexFlags = src.HasIndexFlags;
                     d.ConversationSubject[k] = std::move(d.ConversationSubject[from]);
                     d.ReferenceChain[k] = std::move(d.ReferenceChain[from]);
                 }
