@@ -23,6 +23,8 @@
 namespace pelicard {
 namespace {
 
+using namespace mailbox_io;
+
 constexpr std::size_t kFlushBytes = 1 << 20;
 
 bool StopRequested(const State& s) { return s.Quitting; }

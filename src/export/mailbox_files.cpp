@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace pelicard {
+namespace pelicard::mailbox_io {
 namespace {
 
 constexpr std::size_t kNameBytes = 255;
@@ -160,4 +160,4 @@ bool IsInsideFolder(const std::string& path, const std::string& folder) {
     return false;
 }
 
-}  // namespace pelicard
+}  // namespace pelicard::mailbox_io

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace pelicard {
+namespace pelicard::mailbox_io {
 
 // A folder descriptor closed with the object (-1: none).
 struct FolderFd {
@@ -51,4 +51,4 @@ void DiscardTempEntry(const std::string& dirPath, TempEntry& entry);
 // Is `path` the folder `folder` or inside it (links resolved)?
 bool IsInsideFolder(const std::string& path, const std::string& folder);
 
-}  // namespace pelicard
+}  // namespace pelicard::mailbox_io

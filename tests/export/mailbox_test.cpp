@@ -87,10 +87,10 @@ TEST(Maildir, UniqueNamesFlagsAndSafeNames) {
         {"Bo\xC3\xAEte de r\xC3\xA9" "ception", "Bo\xC3\xAEte de r\xC3\xA9" "ception"},
         {"a/b\\c\x01" "d\x7F", "a_b_c_d_"}, {"..", "_"}, {"", "_"},
     };
-    for (const N& n : names) EXPECT_EQ(SafeComponent(n.in), n.out);
+    for (const N& n : names) EXPECT_EQ(mailbox_io::SafeComponent(n.in), n.out);
     std::string accents;
     for (int i = 0; i < 200; ++i) accents += "\xC3\xA9";
-    const std::string fitted = SafeComponent(accents);
+    const std::string fitted = mailbox_io::SafeComponent(accents);
     EXPECT_LE(fitted.size(), 223u);
     EXPECT_EQ(fitted.size() % 2, 0u);  // cut between two characters
 }

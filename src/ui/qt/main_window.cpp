@@ -41,6 +41,7 @@
 #include "ui/layout.hpp"
 #include "ui/qt/attachment_pane.hpp"
 #include "ui/store_commands.hpp"
+#include "ui/mailbox_commands.hpp"
 #include "ui/qt/icons.hpp"
 #include "ui/qt/folder_pane.hpp"
 #include "ui/qt/message_list_view.hpp"
@@ -206,6 +207,14 @@ void MainWindow::BuildMenus() {
     saveStore->menuAction()->setEnabled(false);
     AddAction(files, "mnuRecover", U("Récupérer les messages supprimés…"), [&s] { mnuRecover_Click(s); });
     separator(files, "mnu0");
+    // Taking the mail to another client.
+    QMenu* mailbox = files->addMenu(U("Exporter vers un autre logiciel de messagerie"));
+    mailbox->setObjectName(QStringLiteral("mnuMailbox"));
+    mailbox->menuAction()->setObjectName(QStringLiteral("mnuMailbox"));
+    controls_["mnuMailbox"] = mailbox->menuAction();
+    AddAction(mailbox, "mnuMailboxMbox", U("Format mbox (Thunderbird, KMail, Evolution, mutt, Apple Mail)"),
+              [&s] { mnuMailboxMbox_Click(s); });
+    AddAction(mailbox, "mnuMailboxMaildir", U("Format Maildir"), [&s] { mnuMailboxMaildir_Click(s); });
     AddAction(files, "mnuPrinter", U("Imprimante"), [&s] { mnuPrinter_Click(s); });
     separator(files, "mnu1");
     AddAction(files, "mnuQuit", U("Sortie"), [&s] { mnuQuit_Click(s); });
