@@ -8,6 +8,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 #include <unordered_set>
+#include <vector>
 
 #include "common/byte_file.hpp"
 #include "common/civil_time.hpp"
@@ -19,11 +20,10 @@
 #include "export/maildir.hpp"
 #include "export/mailbox_files.hpp"
 #include "export/mbox.hpp"
+#include "export/safe_files.hpp"
 
 namespace pelicard {
 namespace {
-
-using namespace mailbox_io;
 
 constexpr std::size_t kFlushBytes = 1 << 20;
 
@@ -129,55 +129,48 @@ std::string Host() {
     return name;
 }
 
-void TellFailure(State& s, const std::string& utf8What, int err) {
-    ShowMessage(s, Utf8ToCp1252(utf8What + "\r\n" + SystemErrorText(err)), MsgIcon::Critical);
-}
+// What was read of the messages: the unreadable ones are left out.
+struct Tally {
+    MailboxOutcome& out;
+    std::vector<std::int32_t> unread;
+};
 
 // ---- The two forms ----
 
-// Writes the messages into the open temporary file; false on a write error
-// (told). Stops between two messages when asked.
-bool FillMbox(State& s, int fd, const std::vector<std::int32_t>& indices, MailboxOutcome& out,
-              std::vector<std::int32_t>& unread, const std::string& where) {
+// Writes the messages into the open temporary file, flushing about every
+// megabyte. Stops between two messages when asked.
+void FillMbox(State& s, const PendingMailbox& p, const std::vector<std::int32_t>& indices, Tally& t) {
+    const std::string shown = p.shownDir + "/" + p.tempName;
     std::string buffer, text;
     buffer.reserve(kFlushBytes + 65536);
     Progress progress(s, indices.size());
     std::size_t done = 0;
     for (std::int32_t index : indices) {
         if (StopRequested(s)) {
-            out.cancelled = true;
+            t.out.cancelled = true;
             break;
         }
         if (CompleteText(s, index, text)) {
             const Envelope e = MessageEnvelope(s, index, text);
             AppendMboxMessage(buffer, text, e.address, e.utc);
-            ++out.written;
+            ++t.out.written;
         } else {
-            unread.push_back(index);
+            t.unread.push_back(index);
         }
         if (buffer.size() >= kFlushBytes) {
-            if (int err = WriteFully(fd, buffer); err != 0) {
-                TellFailure(s, "Impossible d'écrire dans le fichier " + where, err);
-                return false;
-            }
+            WriteAllFd(p.fd.get(), buffer, shown);
             buffer.clear();
         }
         progress.Step(++done);
     }
-    if (int err = WriteFully(fd, buffer); err != 0) {
-        TellFailure(s, "Impossible d'écrire dans le fichier " + where, err);
-        return false;
-    }
-    return true;
+    WriteAllFd(p.fd.get(), buffer, shown);
 }
 
-bool FillMaildir(State& s, int dirFd, const std::vector<std::int32_t>& indices, MailboxOutcome& out,
-                 std::vector<std::int32_t>& unread, const std::string& where) {
-    FolderFd cur(MakeFolderAt(dirFd, "cur")), fresh(MakeFolderAt(dirFd, "new")), tmp(MakeFolderAt(dirFd, "tmp"));
-    if (cur.fd < 0 || fresh.fd < 0 || tmp.fd < 0) {
-        TellFailure(s, "Impossible de créer les dossiers cur, new et tmp dans " + where, errno);
-        return false;
-    }
+void FillMaildir(State& s, const PendingMailbox& p, const std::vector<std::int32_t>& indices, Tally& t) {
+    const std::string shown = p.shownDir + "/" + p.tempName;
+    const UniqueFd cur = OpenSubFolder(p.fd.get(), "cur", shown + "/cur");
+    const UniqueFd fresh = OpenSubFolder(p.fd.get(), "new", shown + "/new");
+    const UniqueFd tmp = OpenSubFolder(p.fd.get(), "tmp", shown + "/tmp");
     struct timeval now {};
     ::gettimeofday(&now, nullptr);
     const std::string host = Host();
@@ -185,31 +178,36 @@ bool FillMaildir(State& s, int dirFd, const std::vector<std::int32_t>& indices, 
     std::string text, buffer;
     Progress progress(s, indices.size());
     std::uint64_t delivery = 0;
+    std::size_t done = 0;
     for (std::int32_t index : indices) {
         if (StopRequested(s)) {
-            out.cancelled = true;
+            t.out.cancelled = true;
             break;
         }
         if (CompleteText(s, index, text)) {
             const Envelope e = MessageEnvelope(s, index, text);
-            const std::string unique = MaildirUniqueName(now.tv_sec, static_cast<long>(now.tv_usec), pid, ++delivery, host);
-            if (int err = DeliverToMaildir(tmp.fd, cur.fd, unique, text, e.flags, e.utc, buffer); err != 0) {
-                TellFailure(s, "Impossible d'écrire un message dans " + where, err);
-                return false;
-            }
-            ++out.written;
+            const std::string unique =
+                MaildirUniqueName(now.tv_sec, static_cast<long>(now.tv_usec), pid, ++delivery, host);
+            DeliverToMaildir(tmp.get(), cur.get(), unique, text, e.flags, e.utc, buffer, shown);
+            ++t.out.written;
         } else {
-            unread.push_back(index);
+            t.unread.push_back(index);
         }
-        progress.Step(static_cast<std::size_t>(out.written) + unread.size());
+        progress.Step(++done);
     }
-    return true;
 }
 
+// The messages left out, in the record of the command and in one box.
 void TellUnread(State& s, const std::vector<std::int32_t>& unread) {
     if (unread.empty()) return;
+    const bool wm = s.list.Mode == StoreMode::WindowsMail;
     std::string ids;
-    for (std::size_t i = 0; i < unread.size() && i < 20; ++i) ids += (i ? ", " : "") + ToDecimal(unread[i]);
+    for (std::size_t i = 0; i < unread.size(); ++i) {
+        const auto k = static_cast<std::size_t>(unread[i]);
+        s.exp.LeftOut.push_back({unread[i], wm ? s.list.Wm[k].Subject : s.list.Oe[k].Subject,
+                                 Utf8ToCp1252("texte illisible"), false});
+        if (i < 20) ids += (i ? ", " : "") + ToDecimal(unread[i]);
+    }
     if (unread.size() > 20) ids += "…";
     ShowMessage(s, Utf8ToCp1252(ToDecimal(static_cast<long long>(unread.size())) +
                                 " message(s) illisible(s), laissé(s) hors de la boîte aux lettres (ID " + ids + ")"),
@@ -250,28 +248,19 @@ MailboxOutcome WriteMailbox(State& s, MailboxForm form, int dirFd, const std::st
                             const std::string& stem, const std::vector<std::int32_t>& indices) {
     MailboxOutcome out;
     const std::string ext = MailboxExtension(form);
-    const bool folder = form == MailboxForm::Maildir;
-    TempEntry temp = MakeTempEntry(dirFd, SafeComponent(stem), ext, folder);
-    if (temp.name.empty()) {
-        TellFailure(s, "Impossible de créer la boîte aux lettres dans " + dirPath, errno);
-        return out;
+    const std::string name = MailboxStem(stem);
+    Tally t{out, {}};
+    try {
+        PendingMailbox p = BeginMailbox(dirFd, dirPath, name, ext, form == MailboxForm::Maildir);
+        if (form == MailboxForm::Maildir) FillMaildir(s, p, indices, t);
+        else FillMbox(s, p, indices, t);
+        out.path = dirPath + "/" + CommitMailbox(p, name, ext);
+    } catch (const Fault& f) {
+        ShowFault(s, "", f, MsgIcon::Critical);
+        return {};
     }
-    const std::string where = dirPath + "/" + temp.name;
-    std::vector<std::int32_t> unread;
-    const bool ok = folder ? FillMaildir(s, temp.fd, indices, out, unread, where)
-                           : FillMbox(s, temp.fd, indices, out, unread, where);
-    std::string final;
-    int err = 0;
-    if (ok) err = CommitTempEntry(dirFd, temp, SafeComponent(stem), ext, final);
-    if (!ok || err != 0) {
-        if (ok) TellFailure(s, "Impossible de nommer la boîte aux lettres " + where, err);
-        DiscardTempEntry(dirPath, temp);
-        out.written = 0;
-        return out;
-    }
-    out.path = dirPath + "/" + final;
-    out.failed = static_cast<std::int32_t>(unread.size());
-    TellUnread(s, unread);
+    out.failed = static_cast<std::int32_t>(t.unread.size());
+    TellUnread(s, t.unread);
     if (s.exp.OnFileWritten) s.exp.OnFileWritten(out.path);
     return out;
 }
@@ -286,12 +275,13 @@ MailboxOutcome ExportToMailbox(State& s, MailboxForm form, const std::vector<std
                     MsgIcon::Critical);
         return {};
     }
-    FolderFd dir(OpenStorageFolder(storage));
-    if (dir.fd < 0) {
-        TellFailure(s, "Impossible d'ouvrir le dossier de stockage " + storage, errno);
+    try {
+        const UniqueFd dir = OpenStorageFolder(storage);
+        return WriteMailbox(s, form, dir.get(), storage, StoreFolderStem(s), indices);
+    } catch (const Fault& f) {
+        ShowFault(s, "", f, MsgIcon::Critical);
         return {};
     }
-    return WriteMailbox(s, form, dir.fd, storage, StoreFolderStem(s), indices);
 }
 
 }  // namespace pelicard

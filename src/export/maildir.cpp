@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "export/mbox.hpp"
+#include "export/safe_files.hpp"
 
 namespace pelicard {
 
@@ -31,36 +32,24 @@ std::string MaildirFlagsFromOe(std::uint32_t flags) {
     return out;
 }
 
-int DeliverToMaildir(int tmpFd, int curFd, const std::string& unique, std::string_view text,
-                     std::string_view flags, std::int64_t utc, std::string& buffer) {
-    const int fd = ::openat(tmpFd, unique.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) return errno;
-    buffer.clear();
-    AppendLfText(buffer, text);
-    int err = 0;
-    const char* p = buffer.data();
-    std::size_t left = buffer.size();
-    while (left > 0 && err == 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno != EINTR) err = errno;
-            continue;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
+void DeliverToMaildir(int tmpFd, int curFd, const std::string& unique, std::string_view text,
+                      std::string_view flags, std::int64_t utc, std::string& buffer, const std::string& shown) {
+    UniqueFd fd(::openat(tmpFd, unique.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!fd.valid()) throw SystemFault("Impossible de créer le fichier", shown + "/tmp/" + unique, errno);
+    try {
+        buffer.clear();
+        AppendLfText(buffer, text);
+        WriteAllFd(fd.get(), buffer, shown + "/tmp/" + unique);
+        SetModificationTime(fd.get(), utc);
+        if (::close(fd.release()) != 0)
+            throw SystemFault("Impossible d'écrire dans le fichier", shown + "/tmp/" + unique, errno);
+        const std::string final = unique + ":2," + std::string(flags);
+        if (::renameat2(tmpFd, unique.c_str(), curFd, final.c_str(), RENAME_NOREPLACE) != 0)
+            throw SystemFault("Impossible de renommer", shown + "/tmp/" + unique, errno);
+    } catch (const Fault&) {
+        ::unlinkat(tmpFd, unique.c_str(), 0);
+        throw;
     }
-    if (err == 0) {
-        const struct timespec times[2] = {{static_cast<time_t>(utc), 0}, {static_cast<time_t>(utc), 0}};
-        ::futimens(fd, times);  // a date the file system cannot hold leaves the file's own
-    }
-    if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0) {
-        std::string final = unique;
-        final.append(":2,").append(flags);
-        if (::renameat2(tmpFd, unique.c_str(), curFd, final.c_str(), RENAME_NOREPLACE) != 0) err = errno;
-    }
-    if (err != 0) ::unlinkat(tmpFd, unique.c_str(), 0);
-    return err;
 }
 
 }  // namespace pelicard

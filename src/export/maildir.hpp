@@ -22,11 +22,11 @@ std::string MaildirUniqueName(std::int64_t seconds, long microseconds, long pid,
 // P (forwarded), R (answered), S (read).
 std::string MaildirFlagsFromOe(std::uint32_t flags);
 
-// Writes one message into the Maildir open at `maildirFd` (cur/ and tmp/
-// open at curFd and tmpFd): the text with LF line ends under tmp/, its
-// modification time set to `utc`, then moved to cur/ as «unique:2,flags».
-// Returns 0, or the errno of the step that failed (nothing is left in tmp/).
-int DeliverToMaildir(int tmpFd, int curFd, const std::string& unique, std::string_view text,
-                     std::string_view flags, std::int64_t utc, std::string& buffer);
+// Writes one message into a Maildir whose cur/ and tmp/ are open at curFd
+// and tmpFd: the text with LF line ends under tmp/, its modification time
+// set to `utc`, then moved to cur/ as «unique:2,flags». Throws Fault (the
+// Maildir's path `shown` in its text); nothing is left in tmp/ then.
+void DeliverToMaildir(int tmpFd, int curFd, const std::string& unique, std::string_view text,
+                      std::string_view flags, std::int64_t utc, std::string& buffer, const std::string& shown);
 
 }  // namespace pelicard
