@@ -299,7 +299,7 @@ int Run(Session& session, const Options& o) {
                 s, o.output == Output::Mbox ? MailboxForm::Mbox : MailboxForm::Maildir, SelectedListIndices(s));
             std::cout.flush();
             if (out.path.empty()) return 1;
-            if (out.failed > 0) return 3;
+            if (!s.exp.LeftOut.empty()) return 3;
             break;
         }
         default:

@@ -31,7 +31,7 @@ const char* const kHelp =
     "      Écrit les messages choisis, dans l'ordre de la liste, en une boîte aux lettres\n"
     "      nommée d'après le dossier (« Dossier.mbox », ou « Dossier.maildir » avec cur/,\n"
     "      new/ et tmp/) que Thunderbird, KMail, Evolution, mutt ou Apple Mail importent ;\n"
-    "      état de sortie 3 quand des messages illisibles ont été laissés de côté.\n"
+    "      état de sortie 3 quand des messages ont été laissés de côté ou coupés.\n"
     "  pelicard-extract dossiers MAGASIN [--json]\n"
     "      Liste les dossiers d'un magasin complet dans l'ordre de l'arbre : chemin des noms,\n"
     "      fichier ou dossier source, nombre de messages (et la raison d'un dossier indisponible).\n"

@@ -7,14 +7,13 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
-#include <unordered_set>
 #include <vector>
 
-#include "common/byte_file.hpp"
 #include "common/civil_time.hpp"
 #include "common/fault.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "content/complete.hpp"
 #include "dbx/dates.hpp"
 #include "export/envelope.hpp"
 #include "export/maildir.hpp"
@@ -28,45 +27,6 @@ namespace {
 constexpr std::size_t kFlushBytes = 1 << 20;
 
 bool StopRequested(const State& s) { return s.Quitting; }
-
-// ---- The complete stored text of a list entry ----
-
-// Every block of the chain from the entry's text position, each block's
-// own length (at most 512 bytes); a damaged chain keeps what was read.
-bool DbxCompleteText(State& s, std::int32_t index, std::string& out) {
-    constexpr std::size_t kHeader = 16, kFull = 512;
-    const std::int64_t first = s.list.Oe[static_cast<std::size_t>(index)].TextOffset;
-    const std::int64_t maxBlocks = s.dbx.File.size / static_cast<std::int64_t>(kHeader + kFull) + 1;
-    std::unordered_set<std::int64_t> seen;
-    out.clear();
-    bool any = false;
-    for (std::int64_t at = first; at > 0 && static_cast<std::int64_t>(seen.size()) < maxBlocks;) {
-        if (!seen.insert(at).second) break;
-        const std::string block = ReadBytesUpTo(s.dbx.File, at, kHeader + kFull);
-        if (block.size() < kHeader) break;
-        any = true;
-        std::size_t length = static_cast<unsigned char>(block[8]) | static_cast<unsigned char>(block[9]) << 8;
-        if (length > kFull) length = kFull;
-        if (kHeader + length > block.size()) length = block.size() - kHeader;
-        out.append(block, kHeader, length);
-        at = LoadU32(block.data() + 12);
-    }
-    return any;
-}
-
-bool CompleteText(State& s, std::int32_t index, std::string& out) {
-    try {
-        if (s.list.Mode == StoreMode::WindowsMail) {
-            if (index < 1 || static_cast<std::size_t>(index) >= s.list.Wm.size()) return false;
-            out = ReadWholeFile(s.list.Wm[static_cast<std::size_t>(index)].FilePath);
-            return true;
-        }
-        if (index < 1 || static_cast<std::size_t>(index) >= s.list.Oe.size() || !IsOpen(s.dbx.File)) return false;
-        return DbxCompleteText(s, index, out);
-    } catch (const Fault&) {
-        return false;
-    }
-}
 
 // ---- What the mailbox keeps beside the text ----
 
@@ -129,10 +89,25 @@ std::string Host() {
     return name;
 }
 
-// What was read of the messages: the unreadable ones are left out.
+// What was read of the messages: those without text are left out, those
+// cut short go in as far as they could be read; both are told at the end.
 struct Tally {
     MailboxOutcome& out;
-    std::vector<std::int32_t> unread;
+    std::vector<ExportState::LeftOutMessage> told;
+
+    // The text of `index` into `text`; false when it has none.
+    bool Take(State& s, std::int32_t index, std::string& text) {
+        CompleteText c = ReadComplete(s, index);
+        text = std::move(c.bytes);
+        const bool some = !text.empty();
+        if (!c.problem.empty()) {
+            const bool wm = s.list.Mode == StoreMode::WindowsMail;
+            const auto k = static_cast<std::size_t>(index);
+            told.push_back({index, wm ? s.list.Wm[k].Subject : s.list.Oe[k].Subject, c.problem, some});
+        }
+        if (!some) ++out.failed;
+        return some;
+    }
 };
 
 // ---- The two forms ----
@@ -150,12 +125,10 @@ void FillMbox(State& s, const PendingMailbox& p, const std::vector<std::int32_t>
             t.out.cancelled = true;
             break;
         }
-        if (CompleteText(s, index, text)) {
+        if (t.Take(s, index, text)) {
             const Envelope e = MessageEnvelope(s, index, text);
             AppendMboxMessage(buffer, text, e.address, e.utc);
             ++t.out.written;
-        } else {
-            t.unread.push_back(index);
         }
         if (buffer.size() >= kFlushBytes) {
             WriteAllFd(p.fd.get(), buffer, shown);
@@ -184,34 +157,29 @@ void FillMaildir(State& s, const PendingMailbox& p, const std::vector<std::int32
             t.out.cancelled = true;
             break;
         }
-        if (CompleteText(s, index, text)) {
+        if (t.Take(s, index, text)) {
             const Envelope e = MessageEnvelope(s, index, text);
             const std::string unique =
                 MaildirUniqueName(now.tv_sec, static_cast<long>(now.tv_usec), pid, ++delivery, host);
             DeliverToMaildir(tmp.get(), cur.get(), unique, text, e.flags, e.utc, buffer, shown);
             ++t.out.written;
-        } else {
-            t.unread.push_back(index);
         }
         progress.Step(++done);
     }
 }
 
-// The messages left out, in the record of the command and in one box.
-void TellUnread(State& s, const std::vector<std::int32_t>& unread) {
-    if (unread.empty()) return;
-    const bool wm = s.list.Mode == StoreMode::WindowsMail;
-    std::string ids;
-    for (std::size_t i = 0; i < unread.size(); ++i) {
-        const auto k = static_cast<std::size_t>(unread[i]);
-        s.exp.LeftOut.push_back({unread[i], wm ? s.list.Wm[k].Subject : s.list.Oe[k].Subject,
-                                 Utf8ToCp1252("texte illisible"), false});
-        if (i < 20) ids += (i ? ", " : "") + ToDecimal(unread[i]);
+// The messages left out or cut short, in the record of the command and in
+// one box.
+void TellLeftOut(State& s, const std::vector<ExportState::LeftOutMessage>& told) {
+    if (told.empty()) return;
+    std::string text = Utf8ToCp1252(ToDecimal(static_cast<long long>(told.size())) +
+                                    " message(s) laissé(s) hors de la boîte aux lettres ou coupé(s) :");
+    for (std::size_t i = 0; i < told.size(); ++i) {
+        s.exp.LeftOut.push_back(told[i]);
+        if (i < 20) text += "\r\nID " + ToDecimal(told[i].Id) + " : " + told[i].Reason;
     }
-    if (unread.size() > 20) ids += "…";
-    ShowMessage(s, Utf8ToCp1252(ToDecimal(static_cast<long long>(unread.size())) +
-                                " message(s) illisible(s), laissé(s) hors de la boîte aux lettres (ID " + ids + ")"),
-                MsgIcon::Exclamation);
+    if (told.size() > 20) text += "\r\n\x85";
+    ShowMessage(s, text, MsgIcon::Exclamation);
 }
 
 // Native name of the folder the open store shows.
@@ -259,8 +227,7 @@ MailboxOutcome WriteMailbox(State& s, MailboxForm form, int dirFd, const std::st
         ShowFault(s, "", f, MsgIcon::Critical);
         return {};
     }
-    out.failed = static_cast<std::int32_t>(t.unread.size());
-    TellUnread(s, t.unread);
+    TellLeftOut(s, t.told);
     if (s.exp.OnFileWritten) s.exp.OnFileWritten(out.path);
     return out;
 }

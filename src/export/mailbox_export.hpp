@@ -15,7 +15,7 @@ enum class MailboxForm { Mbox, Maildir };
 struct MailboxOutcome {
     std::string path;          // native path of the mailbox made; empty when none was
     std::int32_t written = 0;  // messages in it
-    std::int32_t failed = 0;   // messages left out: their text could not be read
+    std::int32_t failed = 0;   // messages left out: they have no text that could be read
     bool cancelled = false;    // stopped on request before the last message
 };
 
