@@ -53,6 +53,9 @@ struct Options {
     bool wholeStore = false;            // --magasin: a Windows Mail folder with its sub-folders
 };
 
+const char* const kOneOutput =
+    "choisissez une seule sortie parmi --texte, --brut, --complet, --pieces-jointes, --pdf, --mbox et --maildir";
+
 int Refuse(const std::string& what) {
     std::cerr << "pelicard-extract : " << what << "\n";
     return 1;
@@ -153,18 +156,18 @@ int ParseArgs(const std::vector<std::string>& argsIn, Options& o) {
         };
         if (a == "--texte" || a == "--brut") {
             if (!setOutput(a == "--texte" ? Output::Text : Output::Raw))
-                return UsageError("choisissez une seule sortie parmi --texte, --brut, --complet, --pieces-jointes et --pdf");
+                return UsageError(kOneOutput);
         } else if (a == "--complet" || a == "--pieces-jointes") {
             if (!setOutput(a == "--complet" ? Output::Complete : Output::Attachments))
-                return UsageError("choisissez une seule sortie parmi --texte, --brut, --complet, --pieces-jointes et --pdf");
+                return UsageError(kOneOutput);
         } else if (a == "--pdf") {
-            if (!setOutput(Output::Pdf)) return UsageError("choisissez une seule sortie parmi --texte, --brut, --complet, --pieces-jointes et --pdf");
+            if (!setOutput(Output::Pdf)) return UsageError(kOneOutput);
             if (!value(o.pdfPath) || o.pdfPath.empty()) return UsageError("--pdf attend le nom du fichier PDF");
         } else if (a == "--recuperer") {
             o.recover = true;
         } else if (a == "--mbox" || a == "--maildir") {
             if (!setOutput(a == "--mbox" ? Output::Mbox : Output::Maildir))
-                return UsageError("choisissez une seule sortie parmi --texte, --brut, --pdf, --mbox et --maildir");
+                return UsageError(kOneOutput);
         } else if (a == "--par-conversation") {
             o.byConversation = true;
         } else if (a == "--magasin") {
@@ -185,7 +188,7 @@ int ParseArgs(const std::vector<std::string>& argsIn, Options& o) {
     }
     if (positional.size() != 1) return UsageError("exporte attend une SOURCE");
     o.source = positional[0];
-    if (o.output == Output::None) return UsageError("choisissez une sortie : --texte, --brut, --complet, --pieces-jointes ou --pdf FICHIER.pdf");
+    if (o.output == Output::None) return UsageError("choisissez une sortie : --texte, --brut, --complet, --pieces-jointes, --pdf FICHIER.pdf, --mbox ou --maildir");
     if (o.wholeStore && (o.ids || o.folder || o.output == Output::Pdf))
         return UsageError("--magasin enregistre tout le magasin : sans --ids, --dossier ni --pdf");
     if (o.byConversation && o.bySelection)

@@ -26,7 +26,7 @@ namespace {
 
 constexpr std::size_t kFlushBytes = 1 << 20;
 
-bool StopRequested(const State& s) { return s.Quitting; }
+bool StopRequested(const State& s) { return s.Quitting || s.CancelRequested; }
 
 // ---- What the mailbox keeps beside the text ----
 
@@ -168,18 +168,10 @@ void FillMaildir(State& s, const PendingMailbox& p, const std::vector<std::int32
     }
 }
 
-// The messages left out or cut short, in the record of the command and in
-// one box.
+// The messages left out or cut short join the record of the command, told
+// at its end with those of every other export.
 void TellLeftOut(State& s, const std::vector<ExportState::LeftOutMessage>& told) {
-    if (told.empty()) return;
-    std::string text = Utf8ToCp1252(ToDecimal(static_cast<long long>(told.size())) +
-                                    " message(s) laissé(s) hors de la boîte aux lettres ou coupé(s) :");
-    for (std::size_t i = 0; i < told.size(); ++i) {
-        s.exp.LeftOut.push_back(told[i]);
-        if (i < 20) text += "\r\nID " + ToDecimal(told[i].Id) + " : " + told[i].Reason;
-    }
-    if (told.size() > 20) text += "\r\n\x85";
-    ShowMessage(s, text, MsgIcon::Exclamation);
+    s.exp.LeftOut.insert(s.exp.LeftOut.end(), told.begin(), told.end());
 }
 
 // Native name of the folder the open store shows.

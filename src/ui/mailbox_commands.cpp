@@ -3,6 +3,7 @@
 #include "app/services.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "export/left_out.hpp"
 #include "export/mailbox_export.hpp"
 #include "ui/window_logic.hpp"
 
@@ -17,12 +18,15 @@ void ExportSelection(State& s, MailboxForm form) {
         ShowMessage(s, Utf8ToCp1252("Sélectionnez les messages à exporter"), MsgIcon::Information);
         return;
     }
+    s.CancelRequested = false;
+    ClearLeftOut(s);
     const MailboxOutcome out = ExportToMailbox(s, form, indices);
     if (out.path.empty()) return;
     std::string text = ToDecimal(out.written) + " message(s) écrit(s) dans\r\n" + out.path;
     if (out.cancelled) text += "\r\nExport arrêté à la demande : la boîte aux lettres contient les messages écrits.";
     ShowMessage(s, Utf8ToCp1252(text), MsgIcon::Information);
-    SignalDone(s);
+    ShowLeftOut(s);
+    if (!out.cancelled) SignalDone(s);
 }
 
 }  // namespace
