@@ -7,6 +7,7 @@
 
 #include "cli/commands.hpp"
 #include "cli/open_store.hpp"
+#include "cli/text_options.hpp"
 #include "common/byte_file.hpp"
 #include "common/fault.hpp"
 #include "common/report.hpp"
@@ -53,7 +54,9 @@ int ShowText(Session& session, std::int32_t id) {
         MsgProcessing(s, id, mode);
     }
     if (s.Quitting) return 1;
-    WriteOut(Cp1252ToUtf8(s.texts.SubjectLine + s.texts.DateSenderBlock + s.texts.BodyText));
+    const ContentState& c = s.content;
+    WriteOut(Utf8Of(s.texts.SubjectLine, c.SubjectLineU8) + Utf8Of(s.texts.DateSenderBlock, c.DateSenderBlockU8) +
+             Utf8Of(s.texts.BodyText, c.BodyU8));
     return 0;
 }
 
@@ -61,6 +64,7 @@ int ShowText(Session& session, std::int32_t id) {
 
 int CmdAffiche(const std::vector<std::string>& argsIn) {
     std::vector<std::string> args = argsIn;
+    const TextOptions options = TakeTextOptions(args, false);
     std::optional<std::string> folder;
     if (int rc = TakeFolderOption(args, folder); rc != 0) return rc;
     std::vector<std::string> positional;
@@ -84,6 +88,7 @@ int CmdAffiche(const std::vector<std::string>& argsIn) {
     Session session;
     session.recover = recover;
     State& s = session.state;
+    options.ApplyTo(s);
     try {
         std::string label;
         if (int rc = OpenStoreOrFolder(session, positional[0], folder, label); rc != 0) return rc;

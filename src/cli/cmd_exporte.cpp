@@ -17,6 +17,7 @@
 #include "cli/open_store.hpp"
 #include "cli/store_export.hpp"
 #include "app/whole_store.hpp"
+#include "cli/text_options.hpp"
 #include "common/fault.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
@@ -316,12 +317,15 @@ int Run(Session& session, const Options& o) {
 
 }  // namespace
 
-int CmdExporte(const std::vector<std::string>& args) {
+int CmdExporte(const std::vector<std::string>& given) {
+    std::vector<std::string> args = given;
+    const TextOptions options = TakeTextOptions(args, true);
     Options o;
     if (int rc = ParseArgs(args, o); rc != 0) return rc;
     Session session;
     session.recover = o.recover;
     State& s = session.state;
+    options.ApplyTo(s);
     try {
         return Run(session, o);
     } catch (const ProgramEnding&) {

@@ -6,6 +6,7 @@
 
 #include "cli/commands.hpp"
 #include "cli/open_store.hpp"
+#include "cli/text_options.hpp"
 #include "common/text.hpp"
 #include "dbx/recover.hpp"
 
@@ -51,13 +52,26 @@ void AppendField(std::string& out, const std::string& cp1252) {
     }
 }
 
-std::string JsonString(const std::string& cp1252) {
+// A C1 control character written in UTF-8 (U+0080 to U+009F), at `i`.
+bool IsUtf8C1(const std::string& utf8, std::size_t i) {
+    return static_cast<unsigned char>(utf8[i]) == 0xC2 && i + 1 < utf8.size() &&
+           static_cast<unsigned char>(utf8[i + 1]) >= 0x80 && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
+}
+
+// A JSON string of a Windows-1252 field, or of its UTF-8 companion when it
+// has one; control characters are escaped in both.
+std::string JsonString(const std::string& cp1252, const std::string& companion = {}) {
     static const Utf8Table table;
     std::string out = "\"";
-    for (char c : cp1252) {
+    const bool utf8 = !companion.empty();
+    const std::string& text = utf8 ? companion : cp1252;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto u = static_cast<unsigned char>(c);
         if (u >= 0x80) {
-            if (IsControl(u)) AppendEscape(out, "\\u%04x", u);
+            if (utf8 && IsUtf8C1(text, i)) AppendEscape(out, "\\u%04x", static_cast<unsigned char>(text[++i]));
+            else if (utf8) out += c;
+            else if (IsControl(u)) AppendEscape(out, "\\u%04x", u);
             else out += table.bytes[u];
             continue;
         }
@@ -79,22 +93,39 @@ std::string JsonString(const std::string& cp1252) {
 }
 
 struct Row {
-    const std::string &subject, &sender, &date, &dateKey, &threadKey;
+    const std::string &subject, &sender, &date, &dateKey, &threadKey, &subjectU8, &senderU8;
 };
+
+// A field whose UTF-8 companion says more than its core text.
+void AppendUtf8Field(std::string& out, const std::string& utf8) {
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\t' || c == '\r' || c == '\n')
+            out += ' ';
+        else if (u < 0x20 || u == 0x7F)
+            AppendEscape(out, "\\x%02x", u);
+        else if (IsUtf8C1(utf8, i))
+            AppendEscape(out, "\\u%04x", static_cast<unsigned char>(utf8[++i]));
+        else
+            out += c;
+    }
+}
 
 Row RowOf(const State& s, std::size_t i) {
     if (s.list.Mode == StoreMode::WindowsMail) {
         const WmMessageEntry& e = s.list.Wm[i];
-        return {e.Subject, e.Sender, e.DateText, e.DateKey, e.ThreadKey};
+        return {e.Subject, e.Sender, e.DateText, e.DateKey, e.ThreadKey, e.SubjectU8, e.SenderU8};
     }
     const MessageEntry& e = s.list.Oe[i];
-    return {e.Subject, e.Sender, e.DateText, e.DateKey, e.ThreadKey};
+    return {e.Subject, e.Sender, e.DateText, e.DateKey, e.ThreadKey, e.SubjectU8, e.SenderU8};
 }
 
 }  // namespace
 
 int CmdListe(const std::vector<std::string>& argsIn) {
     std::vector<std::string> args = argsIn;
+    const TextOptions options = TakeTextOptions(args, false);
     std::optional<std::string> folder;
     if (int rc = TakeFolderOption(args, folder); rc != 0) return rc;
     std::string source;
@@ -106,6 +137,7 @@ int CmdListe(const std::vector<std::string>& argsIn) {
             recover = true;
         } else if (a == "--help" || a == "-h") {
             std::cout << "Utilisation : pelicard-extract liste SOURCE [--json] [--recuperer] [--dossier CHEMIN]\n"
+                         "                                [--decodage-complet]\n"
                          "  Liste les messages de SOURCE (fichier .dbx, message .eml/.nws ou dossier)\n"
                          "  dans l'ordre des conversations, une ligne par message : ID, objet,\n"
                          "  \xC3\xA9metteur, date, cl\xC3\xA9 de date, cl\xC3\xA9 de conversation, s\xC3\xA9par\xC3\xA9s par des\n"
@@ -115,7 +147,8 @@ int CmdListe(const std::vector<std::string>& argsIn) {
                          "  (fichier endommag\xC3\xA9) et les messages supprim\xC3\xA9s suivent les messages index\xC3\xA9s ;\n"
                          "  chaque ligne gagne l'\xC3\xA9tat (index\xC3\xA9, r\xC3\xA9" "cup\xC3\xA9r\xC3\xA9 ou supprim\xC3\xA9), cl\xC3\xA9 JSON \"etat\".\n"
                          "  Avec --dossier CHEMIN, SOURCE est un magasin complet et la liste est celle\n"
-                         "  de son dossier CHEMIN (voir \xC2\xAB pelicard-extract dossiers \xC2\xBB).\n";
+                         "  de son dossier CHEMIN (voir \xC2\xAB pelicard-extract dossiers \xC2\xBB).\n"
+                         "  Avec --decodage-complet, objets et \xC3\xA9" "metteurs d\xC3\xA9" "cod\xC3\xA9" "s selon les normes Internet.\n";
             return 0;
         } else if (!a.empty() && a[0] == '-') {
             return UsageError("option inconnue : " + a);
@@ -129,6 +162,7 @@ int CmdListe(const std::vector<std::string>& argsIn) {
 
     Session session;
     session.recover = recover;
+    options.ApplyTo(session.state);
     std::string label;
     if (OpenStoreOrFolder(session, source, folder, label) != 0) return 1;
     const State& s = session.state;
@@ -144,8 +178,8 @@ int CmdListe(const std::vector<std::string>& argsIn) {
         const Row r = RowOf(s, i);
         if (json) {
             out += i == 1 ? "\n  " : ",\n  ";
-            out += "{\"id\": " + std::to_string(i) + ", \"objet\": " + JsonString(r.subject) +
-                   ", \"emetteur\": " + JsonString(r.sender) + ", \"date\": " + JsonString(r.date) +
+            out += "{\"id\": " + std::to_string(i) + ", \"objet\": " + JsonString(r.subject, r.subjectU8) +
+                   ", \"emetteur\": " + JsonString(r.sender, r.senderU8) + ", \"date\": " + JsonString(r.date) +
                    ", \"cle_date\": " + JsonString(r.dateKey) + ", \"conversation\": " + JsonString(r.threadKey);
             if (withState) out += ", \"etat\": " + JsonString(RecoveryStateName(s.list.Oe[i].Recovery));
             out += "}";
@@ -153,7 +187,11 @@ int CmdListe(const std::vector<std::string>& argsIn) {
             out += std::to_string(i);
             for (const std::string* f : {&r.subject, &r.sender, &r.date, &r.dateKey, &r.threadKey}) {
                 out += '\t';
-                AppendField(out, *f);
+                const std::string* u8 = f == &r.subject ? &r.subjectU8 : f == &r.sender ? &r.senderU8 : nullptr;
+                if (u8 != nullptr && !u8->empty())
+                    AppendUtf8Field(out, *u8);
+                else
+                    AppendField(out, *f);
             }
             if (withState) {
                 out += '\t';

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/text.hpp"
+
 namespace pelicard {
 
 // One row of the attachments pane: the file name (UTF-8), the MIME type and
@@ -29,6 +31,11 @@ public:
 
     virtual void SetText(std::string_view /*control*/, const std::string& /*text*/) {}
     virtual std::string GetText(std::string_view /*control*/) { return {}; }
+    // A text in UTF-8 that may hold characters beyond Windows-1252 (the
+    // complete decoding); a window without Unicode gets the Windows-1252
+    // form, "?" for those characters.
+    virtual void SetTextUtf8(std::string_view control, const std::string& utf8) { SetText(control, Utf8ToCp1252(utf8)); }
+    virtual std::string GetTextUtf8(std::string_view control) { return Cp1252ToUtf8(GetText(control)); }
     virtual void SetEnabled(std::string_view /*control*/, bool /*on*/) {}
     virtual bool IsEnabled(std::string_view /*control*/) { return true; }
     virtual void SetVisible(std::string_view /*control*/, bool /*on*/) {}

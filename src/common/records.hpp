@@ -24,6 +24,10 @@ struct MessageEntry {
     std::int32_t RecoveredChain = 0;  // 1-based chain of the recovery scan; 0 when indexed
     std::uint32_t IndexFlags = 0;  // the index record's flags (read, answered …)
     bool HasIndexFlags = false;    // the record keeps them
+    // UTF-8 forms kept by the complete decoding when the text holds
+    // characters beyond Windows-1252; empty otherwise.
+    std::string SubjectU8{};
+    std::string SenderU8{};
 };
 
 // One listed Windows Mail message.
@@ -36,6 +40,11 @@ struct WmMessageEntry {
     std::string DateKey;
     std::string ThreadKey;
     std::string References;
+    // UTF-8 forms kept by the complete decoding when the text holds
+    // characters beyond Windows-1252; empty otherwise.
+    std::string SubjectU8{};
+    std::string SenderU8{};
+    std::string BodyU8{};
 };
 
 enum class StoreMode { OutlookExpress, WindowsMail };

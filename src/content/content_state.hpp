@@ -17,6 +17,19 @@ struct ContentState {
     std::string Boundary;       // "--" + boundary, or the delimiter line of the body
     bool IsBase64 = false;
     std::string PartSubtype;    // 4 characters after the first "text/" of a multipart body
+
+    // Options beside the specified ones, kept in the second settings file.
+    // FullDecoding: messages read by the Internet mail standards (encoded
+    // words, transfer encodings, charsets) instead of the fixed repair.
+    // Utf8Files: text files and printed pages in UTF-8.
+    bool FullDecoding = false;
+    bool Utf8Files = false;
+    // UTF-8 companions of the working texts of the message read last (see
+    // Utf8Form): empty when the core's text says it all.
+    std::string SubjectLineU8;
+    std::string DateSenderBlockU8;
+    std::string BodyU8;
+    std::string SubjectU8;  // the subject as the editor shows it
 };
 
 }  // namespace pelicard

@@ -13,6 +13,7 @@
 #include "common/text.hpp"
 #include "content/base64.hpp"
 #include "content/decode.hpp"
+#include "content/full_decode.hpp"
 #include "content/html.hpp"
 #include "dbx/dates.hpp"
 
@@ -243,37 +244,41 @@ void MsgProcessing(State& s, std::int32_t index, OutputMode& mode) {
 
         c.IsBase64 = FindNoCase(t.BodyText, ": base64") != npos || FindNoCase(t.HeaderText, ": base64") != npos;
 
-        RemoveMailLinks(t.BodyText);
+        c.BodyU8.clear();
+        const bool full = c.FullDecoding && FullBody(s, t.RawText, t.BodyText, c.BodyU8, TidyLines);
+        if (!full) {
+            RemoveMailLinks(t.BodyText);
 
-        switch (c.BodyKind) {
-            case kPlain:
-                ReplaceNoCaseInPlace(t.BodyText, "=0D=\r\n=0A", "\r\n");
-                ReplaceNoCaseInPlace(t.BodyText, "=0D=0A", "\r\n");
-                ReplaceNoCaseInPlace(t.BodyText, "=0A", "\r\n");
-                if (c.IsBase64) {
-                    std::string decoded = Base64Decode(t.BodyText);
-                    if (!decoded.empty()) t.BodyText = std::move(decoded);
+            switch (c.BodyKind) {
+                case kPlain:
+                    ReplaceNoCaseInPlace(t.BodyText, "=0D=\r\n=0A", "\r\n");
+                    ReplaceNoCaseInPlace(t.BodyText, "=0D=0A", "\r\n");
+                    ReplaceNoCaseInPlace(t.BodyText, "=0A", "\r\n");
+                    if (c.IsBase64) {
+                        std::string decoded = Base64Decode(t.BodyText);
+                        if (!decoded.empty()) t.BodyText = std::move(decoded);
+                    }
+                    break;
+                case kHtml: {
+                    ReplaceExactInPlace(t.BodyText, "=\r\n", "");
+                    ReplaceExactInPlace(t.BodyText, "=20\r\n\r\n", " ");
+                    std::string converted = HTMLProcessing(s, t.BodyText);
+                    t.BodyText = std::move(converted);
+                    break;
                 }
-                break;
-            case kHtml: {
-                ReplaceExactInPlace(t.BodyText, "=\r\n", "");
-                ReplaceExactInPlace(t.BodyText, "=20\r\n\r\n", " ");
-                std::string converted = HTMLProcessing(s, t.BodyText);
-                t.BodyText = std::move(converted);
-                break;
+                default:
+                    TakeFirstTextPart(s);
+                    break;
             }
-            default:
-                TakeFirstTextPart(s);
-                break;
-        }
 
-        RepairCharacters(s);
-        TidyLines(t.BodyText);
+            RepairCharacters(s);
+            TidyLines(t.BodyText);
+        }
+        SetCompanions(s, entry.SubjectU8, entry.Sender, entry.SenderU8);
 
         if (mode == kAlone) {
             s.EditorUpdate = true;
-            s.window->SetText("txtBody", t.BodyText);
-            s.window->SetText("txtSubject", entry.Subject);
+            ShowInEditors(s, t.BodyText, entry.Subject);
             s.EditorUpdate = false;
         }
     } catch (const Fault& f) {

@@ -13,6 +13,7 @@
 #include "common/report.hpp"
 #include "common/text.hpp"
 #include "content/attachments.hpp"
+#include "content/full_decode.hpp"
 #include "content/mime.hpp"
 #include "dbx/dates.hpp"
 #include "dbx/recover.hpp"
@@ -159,8 +160,9 @@ void ReadMsg(State& s, std::int32_t index, OutputMode& mode) {
             s.texts.DateSenderBlock = "Date : " + LongDateText(e.DateText) + "\r\nExp\xE9" "diteur : " +
                                       e.Sender + "\r\n\r\n";
             s.texts.BodyText = e.Body;
-            s.window->SetText("txtBody", e.Body);
-            s.window->SetText("txtSubject", e.Subject);
+            s.content.BodyU8 = e.BodyU8;
+            SetCompanions(s, e.SubjectU8, e.Sender, e.SenderU8);
+            ShowInEditors(s, e.Body, e.Subject);
             MsgEnd(s, index, mode);
             s.EditorUpdate = false;
             return;

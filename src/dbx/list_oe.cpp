@@ -6,7 +6,9 @@
 #include "common/progress.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "content/charsets.hpp"
 #include "content/decode.hpp"
+#include "content/full_decode.hpp"
 #include "dbx/conversation.hpp"
 #include "dbx/dates.hpp"
 #include "dbx/index_record.hpp"
@@ -52,7 +54,9 @@ void TakeRecordValues(State& s, std::int32_t i) {
         std::string v = ParamICarValue(s, i, d, Greater(s, i, d));
         switch (d) {
             case 0x05:
-                s.dbx.ConversationSubject[static_cast<std::size_t>(i)] = StandardSubject(CutAtNul(std::move(v)));
+                v = CutAtNul(std::move(v));
+                if (s.content.FullDecoding && WantsFullDecoding(v)) v = Utf8ToCp1252(DecodeHeaderValue(v));
+                s.dbx.ConversationSubject[static_cast<std::size_t>(i)] = StandardSubject(v);
                 break;
             case 0x07:
                 e.ThreadKey = TrimSpaces(CutAtNul(std::move(v)));
@@ -72,6 +76,8 @@ void TakeRecordValues(State& s, std::int32_t i) {
             }
             case 0x0D:
                 e.Sender = CutAtNul(std::move(v));
+                if (s.content.FullDecoding && WantsFullDecoding(e.Sender))
+                    e.Sender = FromUtf8(DecodeHeaderValue(e.Sender), e.SenderU8);
                 break;
             case 0x12:
                 e.DateText = DateString(s, v);
@@ -170,6 +176,7 @@ void CompleteListOE(State& s) {
                 std::string subject = std::move(src.Subject);
                 if (k != from) {
                     to.Sender = std::move(src.Sender);
+                    to.SenderU8 = std::move(src.SenderU8);
                     to.DateText = std::move(src.DateText);
                     to.ThreadKey = std::move(src.ThreadKey);
                     to.IndexFlags = src.IndexFlags;
@@ -180,7 +187,10 @@ void CompleteListOE(State& s) {
                 to.TextOffset = t;
                 if (!subject.empty()) {
                     std::erase_if(subject, [](char c) { return c >= 1 && c <= 31; });
-                    to.Subject = Decode(s, std::move(subject));
+                    if (s.content.FullDecoding && WantsFullDecoding(subject))
+                        to.Subject = FromUtf8(DecodeHeaderValue(subject), to.SubjectU8);
+                    else
+                        to.Subject = Decode(s, std::move(subject));
                 } else {
                     to.Subject = "(Objet non pr\xE9" "cis\xE9)";
                 }

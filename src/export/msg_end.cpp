@@ -18,6 +18,7 @@
 #include "export/left_out.hpp"
 #include "export/print.hpp"
 #include "export/safe_files.hpp"
+#include "export/utf8_files.hpp"
 
 namespace pelicard {
 namespace {
@@ -358,15 +359,17 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
     }
 
     WorkingTexts& t = s.texts;
+    ContentState& c = s.content;
     switch (cmd) {
         case Command::AllText:
             if (startsFile) {
-                Write(s, t.SubjectLine, t.DateSenderBlock, t.BodyText);
+                Write(s, FileText(s, t.SubjectLine, c.SubjectLineU8), FileText(s, t.DateSenderBlock, c.DateSenderBlockU8),
+                      FileText(s, t.BodyText, c.BodyU8));
             } else {
                 static const std::string kSeparator = "\r\n\r\n" + std::string(71, '-') + "\r\n";
                 Write(s, kSeparator);
-                if (s.settings.SelectionOption != 0) Write(s, t.SubjectLine);
-                Write(s, t.DateSenderBlock, t.BodyText);
+                if (s.settings.SelectionOption != 0) Write(s, FileText(s, t.SubjectLine, c.SubjectLineU8));
+                Write(s, FileText(s, t.DateSenderBlock, c.DateSenderBlockU8), FileText(s, t.BodyText, c.BodyU8));
             }
             break;
         case Command::AllRaw:
@@ -376,11 +379,17 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
         case Command::ModText: {
             const bool updating = s.EditorUpdate;
             s.EditorUpdate = true;
-            if (s.selection.SubjectModified)
+            if (s.selection.SubjectModified) {
                 t.SubjectLine = "Objet : " + s.window->GetText("txtSubject") + "\r\n";
-            if (s.selection.BodyModified) t.BodyText = s.window->GetText("txtBody");
+                if (c.Utf8Files) c.SubjectLineU8 = "Objet : " + s.window->GetTextUtf8("txtSubject") + "\r\n";
+            }
+            if (s.selection.BodyModified) {
+                t.BodyText = s.window->GetText("txtBody");
+                if (c.Utf8Files) c.BodyU8 = s.window->GetTextUtf8("txtBody");
+            }
             s.EditorUpdate = updating;
-            Write(s, t.SubjectLine, t.DateSenderBlock, t.BodyText);
+            Write(s, FileText(s, t.SubjectLine, c.SubjectLineU8), FileText(s, t.DateSenderBlock, c.DateSenderBlockU8),
+                  FileText(s, t.BodyText, c.BodyU8));
             break;
         }
         case Command::ModRaw:

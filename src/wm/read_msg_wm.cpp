@@ -11,7 +11,9 @@
 #include "common/text.hpp"
 #include "content/attachments.hpp"
 #include "content/base64.hpp"
+#include "content/charsets.hpp"
 #include "content/decode.hpp"
+#include "content/full_decode.hpp"
 #include "content/html.hpp"
 #include "content/mime.hpp"
 #include "dbx/dates.hpp"
@@ -160,12 +162,22 @@ void ProcessMessageWM(State& s, std::string text, WmMessageEntry& e) {
     std::string& body = tx.BodyText;
 
     // 3, 4. Sender and subject, decoded with the IsUtf8 left by the last message.
-    e.Sender = TrimSpaces(Decode(s, DecodeWords(ExtracItem(s, "From:"))));
-    std::string v = DecodeWords(ExtracItem(s, "Subject:"));
+    // The complete decoding takes the folded value and works in UTF-8.
+    const bool full = s.content.FullDecoding;
+    if (std::string raw = full ? UnfoldedField(header, "From:") : std::string(); WantsFullDecoding(raw))
+        e.Sender = FromUtf8(TrimSpaces(DecodeHeaderValue(raw)), e.SenderU8);
+    else
+        e.Sender = TrimSpaces(Decode(s, DecodeWords(ExtracItem(s, "From:"))));
+    std::string raw = full ? UnfoldedField(header, "Subject:") : std::string();
+    const bool fullSubject = WantsFullDecoding(raw);
+    std::string v = fullSubject ? DecodeHeaderValue(raw) : DecodeWords(ExtracItem(s, "Subject:"));
     ReplaceNoCaseInPlace(v, "Re: ", "");
     ReplaceExactInPlace(v, "\n", "");
     ReplaceExactInPlace(v, "\r", "");
-    e.Subject = TrimSpaces(Decode(s, std::move(v)));
+    if (fullSubject)
+        e.Subject = FromUtf8(TrimSpaces(v), e.SubjectU8);
+    else
+        e.Subject = TrimSpaces(Decode(s, std::move(v)));
     if (e.Subject.empty()) e.Subject = kNoSubjectWM;
 
     // 5. Date.
@@ -191,6 +203,17 @@ void ProcessMessageWM(State& s, std::string text, WmMessageEntry& e) {
             if (!boundary.empty()) kind = BodyKind::Multipart;
         }
         tx.IsUtf8 = FindNoCase(header, "utf-8") != npos;
+    }
+
+    // The complete decoding reads the whole text again by the standards.
+    if (full) {
+        std::string whole = header;
+        whole.append(kEmptyLine).append(body);
+        if (FullBody(s, whole, body, e.BodyU8, TidyLinesWM)) {
+            e.Body = std::move(body);
+            body.clear();
+            return;
+        }
     }
 
     // 8, 9.
