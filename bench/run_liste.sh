@@ -40,3 +40,13 @@ awk 'FNR == 1 { w[FILENAME] = $1; c[FILENAME] = $2 + $3 }
         printf "liste/cat    wall %8.2f   cpu %8.2f\n", w[l] / w[k], c[l] / (c[k] > 0 ? c[k] : 0.001)
         printf "liste/undbx  wall %8.3f   cpu %8.3f\n", w[l] / w[u], c[l] / c[u]
      }' "$WORK/liste.time" "$WORK/cat.time" "$WORK/undbx.time"
+
+# The complete decoding (--decodage-complet) against the fixed reading, in
+# the same run: three alternating runs of each, medians of processor time.
+for k in 1 2 3; do
+    measure off$k sh -c "'$BUILD/pelicard-extract' liste '$WORK/bench.dbx' >/dev/null 2>&1"
+    measure on$k sh -c "'$BUILD/pelicard-extract' liste '$WORK/bench.dbx' --decodage-complet >/dev/null 2>&1"
+done
+off=$(for k in 1 2 3; do awk '{print $2 + $3}' "$WORK/off$k.time"; done | sort -g | sed -n 2p)
+on=$(for k in 1 2 3; do awk '{print $2 + $3}' "$WORK/on$k.time"; done | sort -g | sed -n 2p)
+awk -v a="$on" -v b="$off" 'BEGIN { printf "liste cpu (median of 3): fixed %.3f s, complete decoding %.3f s, ratio %.2f\n", b, a, a / b }'

@@ -102,3 +102,15 @@ echo -n "pelicard-extract liste   : "
 { time TZ=Europe/Paris "$tool" liste "$dir" > /dev/null 2> "$dir.err"; } 2>&1
 echo "  ($(tail -n 1 "$dir.err"))"
 rm -f "$dir.err"
+
+# The complete decoding (--decodage-complet) against the fixed reading, in
+# the same run: three alternating runs of each, medians of processor time.
+cpu() { /usr/bin/time -f "%U %S" "$@" 2>&1 >/dev/null | tail -n 1 | awk '{print $1 + $2}'; }
+off=() on=()
+for k in 1 2 3; do
+  off+=("$(TZ=Europe/Paris cpu "$tool" liste "$dir")")
+  on+=("$(TZ=Europe/Paris cpu "$tool" liste "$dir" --decodage-complet)")
+done
+median() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
+mo=$(median "${off[@]}") mn=$(median "${on[@]}")
+echo "liste, processeur (médiane de 3) : lecture fixe $mo s, décodage complet $mn s, rapport $(awk -v a="$mn" -v b="$mo" 'BEGIN{printf "%.2f", a / b}')"

@@ -12,6 +12,7 @@
 #include "app/extra_settings.hpp"
 #include "app/linux_folders.hpp"
 #include "app/locations.hpp"
+#include "app/text_options.hpp"
 #include "app/services.hpp"
 #include "app/whole_file.hpp"
 #include "common/report.hpp"
@@ -278,6 +279,7 @@ void InitPelicard(State& s) {
         // d.
         ReadIni(s);
         ReadExtraSettings(s);
+        ReadTextOptions(s);
         // e. f. WindowsMailMode is false on Linux, yet both openers stay
         // offered: on Linux both kinds of store come from copies.
         DetectWindowsMail(s);

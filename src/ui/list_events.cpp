@@ -7,6 +7,7 @@
 #include "dbx/select_dbx.hpp"
 #include "ui/commands.hpp"
 #include "ui/store_commands.hpp"
+#include "ui/decoding_options.hpp"
 #include "ui/window_logic.hpp"
 #include "wm/select_wm.hpp"
 
@@ -34,6 +35,7 @@ void cmdOpen_Click(State& s, int index) {
     CloseStore(s);
     if (index == 0) {
         SelectDbx(s);
+        ShowDecodingHint(s);
         return;
     }
     // Both tables are emptied before the folder is read, and the window
@@ -42,18 +44,21 @@ void cmdOpen_Click(State& s, int index) {
     s.list.Wm.assign(1, WmMessageEntry{});
     s.window->DoEvents();
     SelectWM(s);
+    ShowDecodingHint(s);
 }
 
 void mnuFileDbx_Click(State& s) {
     if (!MayDropEdits(s)) return;
     CloseStore(s);
     SelectDbx(s);
+    ShowDecodingHint(s);
 }
 
 void mnuFileWM_Click(State& s) {
     if (!MayDropEdits(s)) return;
     CloseStore(s);
     SelectWM(s);
+    ShowDecodingHint(s);
 }
 
 void mnuRecover_Click(State& s) { RecoverDbx(s); }

@@ -14,6 +14,7 @@
 #include "app/startup.hpp"
 #include "common/report.hpp"
 #include "ui/commands.hpp"
+#include "ui/decoding_options.hpp"
 
 namespace pelicard {
 namespace {
@@ -57,6 +58,7 @@ std::string ParentOf(const std::string& folder) {
 void ShowOptionsState(State& s) {
     ShowGroupingOptions(s);
     ShowConfirmOption(s);
+    ShowTextOptions(s);
 }
 
 void mnuGrouping_Click(State& s) {

@@ -9,6 +9,7 @@
 #include "common/report.hpp"
 #include "common/text.hpp"
 #include "export/store_save.hpp"
+#include "ui/decoding_options.hpp"
 #include "ui/window_logic.hpp"
 
 namespace pelicard {
@@ -118,6 +119,7 @@ void tvwFolders_Click(State& s, std::int32_t row) {
         ShowStorePane(s);
     }
     s.window->FolderPaneSelect(row);
+    ShowDecodingHint(s);
 }
 
 void mnuSaveStore_Click(State& s, bool raw) {

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,6 +39,7 @@
 #include "common/text.hpp"
 #include "ui/attachment_commands.hpp"
 #include "ui/commands.hpp"
+#include "ui/decoding_options.hpp"
 #include "ui/layout.hpp"
 #include "ui/qt/attachment_pane.hpp"
 #include "ui/store_commands.hpp"
@@ -243,6 +245,12 @@ void MainWindow::BuildMenus() {
         ->setCheckable(true);
     separator(options, "mnu2");
     AddAction(options, "mnuStorage", U("Dossier de stockage"), [&s] { mnuStorage_Click(s); });
+    options->addSeparator();
+    AddAction(options, "mnuFullDecoding", U("Décodage complet des messages (normes Internet)"),
+              [&s] { mnuFullDecoding_Click(s); })
+        ->setCheckable(true);
+    AddAction(options, "mnuUtf8Files", U("Fichiers texte en UTF-8"), [&s] { mnuUtf8Files_Click(s); })
+        ->setCheckable(true);
 
     QMenu* help = menu("mnuAide", U("?"));
     AddAction(help, "mnuHelp", U("Aide"), [&s] { mnuHelp_Click(s); });
@@ -317,7 +325,20 @@ void MainWindow::BuildControls() {
         controls_[name] = l;
         return l;
     };
-    label("lblLvw", U("Liste des messages"));
+    QLabel* lvw = label("lblLvw", U("Liste des messages"));
+    {
+        // On the line of lblLvw, at its right: the pointer to the complete
+        // decoding when the list shows encoded words.
+        auto* row = new QHBoxLayout(lvw);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->addStretch(1);
+        auto* hint = new QLabel(lvw);
+        hint->setObjectName(QStringLiteral("lblDecoding"));
+        hint->setStyleSheet(QStringLiteral("color: #8b0000;"));
+        controls_["lblDecoding"] = hint;
+        row->addWidget(hint);
+        hint->hide();
+    }
     label("lblTxt", U("Affichage et modification des messages sélectionnés"));
     const QString second = U("\nElle affectera les enregistrements en format texte et les impressions.");
     for (const auto& [name, text] :
@@ -506,6 +527,33 @@ void MainWindow::SetText(std::string_view control, const std::string& text) {
     else if (auto* g = qobject_cast<QGroupBox*>(o)) g->setTitle(ToQ(text));
     else if (auto* t = qobject_cast<QAbstractButton*>(o)) t->setText(ToQ(text));
     else if (auto* a = qobject_cast<QAction*>(o)) a->setText(ToQ(text));
+}
+
+// The editors in Unicode, for the texts of the complete decoding.
+void MainWindow::SetTextUtf8(std::string_view control, const std::string& utf8) {
+    QObject* o = Find(control);
+    QString t = QString::fromStdString(utf8);
+    if (auto* e = qobject_cast<QLineEdit*>(o)) {
+        e->setText(t);
+    } else if (auto* b = qobject_cast<QPlainTextEdit*>(o)) {
+        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        b->setPlainText(t);
+    } else {
+        SetText(control, Utf8ToCp1252(utf8));
+    }
+}
+
+std::string MainWindow::GetTextUtf8(std::string_view control) {
+    QObject* o = Find(control);
+    if (auto* e = qobject_cast<QLineEdit*>(o)) return e->text().toStdString();
+    if (auto* b = qobject_cast<QPlainTextEdit*>(o)) {
+        QString t = b->document()->toRawText();
+        t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        t.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+        return t.toStdString();
+    }
+    return Cp1252ToUtf8(GetText(control));
 }
 
 std::string MainWindow::GetText(std::string_view control) {

@@ -63,6 +63,8 @@ public:
     // WindowPort.
     void SetText(std::string_view control, const std::string& text) override;
     std::string GetText(std::string_view control) override;
+    void SetTextUtf8(std::string_view control, const std::string& utf8) override;
+    std::string GetTextUtf8(std::string_view control) override;
     void SetEnabled(std::string_view control, bool on) override;
     bool IsEnabled(std::string_view control) override;
     void SetVisible(std::string_view control, bool on) override;
