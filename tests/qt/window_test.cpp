@@ -177,6 +177,8 @@ TEST_F(QtWindow, ControlsMenusAndSmallestSizeAtLoad) {
               " mnuConfirm(1) Demander confirmation de l'enregistrement des options|"
               "mnuOptions Options| mnuGrouping Messages group\xE9s par conversation|"
               " mnuSelection Messages group\xE9s par s\xE9lection| mnu2 -| mnuStorage Dossier de stockage|"
+              " mnuTextSep -| mnuFullDecoding D\xE9" "codage complet des messages (normes Internet)|"
+              " mnuUtf8Files Fichiers texte en UTF-8|"
               "mnuAide ?| mnuHelp Aide| mnu4 -| mnuAbout \xC0 propos|");
 
     // The window cannot be made smaller than it opens.
@@ -420,3 +422,25 @@ TEST_F(QtWindow, AttachmentsPaneListsAndSavesThemAndTheCompleteCopyGoesPastThem)
 }
 
 }  // namespace
+
+// With the complete decoding on, the list shows subjects and senders beyond
+// Windows-1252 as they were written; the fixed reading keeps its own text.
+TEST_F(QtWindow, ListRowsShowTheDecodedSubjectAndSender) {
+    const fs::path folder = root / "Courrier";
+    fs::create_directories(folder);
+    std::ofstream(folder / "un.eml", std::ios::binary)
+        << "From: =?UTF-8?B?0JjQstCw0L0=?= <ivan@example.ru>\r\nSubject: =?KOI8-R?B?8NLJ18XU?=\r\n"
+           "Date: Mon, 2 Apr 2007 10:00:00 +0000\r\n\r\nTexte\r\n";
+    for (const bool full : {false, true}) {
+        s.content.FullDecoding = full;
+        w->files.push_back((folder / "un.eml").string());
+        Click("cmdOpen(1)");
+        ASSERT_EQ(w->ListRowCount(), 1) << full;
+        if (full) {
+            EXPECT_EQ(Cell(0, 0), QString::fromUtf8("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"));
+            EXPECT_TRUE(Cell(0, 1).startsWith(QString::fromUtf8("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD"))) << Cell(0, 1).toStdString();
+        } else {
+            EXPECT_TRUE(Cell(0, 0).contains(QStringLiteral("=?KOI8-R?B?"))) << Cell(0, 0).toStdString();
+        }
+    }
+}

@@ -245,7 +245,7 @@ void MainWindow::BuildMenus() {
         ->setCheckable(true);
     separator(options, "mnu2");
     AddAction(options, "mnuStorage", U("Dossier de stockage"), [&s] { mnuStorage_Click(s); });
-    options->addSeparator();
+    separator(options, "mnuTextSep");
     AddAction(options, "mnuFullDecoding", U("Décodage complet des messages (normes Internet)"),
               [&s] { mnuFullDecoding_Click(s); })
         ->setCheckable(true);
@@ -355,6 +355,17 @@ void MainWindow::BuildControls() {
     controls_["lvwMessages"] = list_;
     // Messages found by the recovery scan show their state.
     list_->SetRowMarker([this](int entry) { return RecoveryMark(s_, entry); });
+    // Subjects and senders the complete decoding read beyond Windows-1252.
+    list_->SetRowCompanion([this](int entry, int column) -> const std::string* {
+        if (entry < 1) return nullptr;
+        const auto k = static_cast<std::size_t>(entry);
+        if (s_.list.Mode == StoreMode::WindowsMail) {
+            if (k >= s_.list.Wm.size()) return nullptr;
+            return column == 0 ? &s_.list.Wm[k].SubjectU8 : &s_.list.Wm[k].SenderU8;
+        }
+        if (k >= s_.list.Oe.size()) return nullptr;
+        return column == 0 ? &s_.list.Oe[k].SubjectU8 : &s_.list.Oe[k].SenderU8;
+    });
     list_->setHeaderLabels({U("Objet"), U("Émetteur"), U("Date"), U("Dates pour tri"), U("ID")});
     for (int c = 0; c < 5; ++c) {
         if (kColumnWidths[c] == 0) list_->setColumnHidden(c, true);

@@ -162,6 +162,11 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
     const int stored = order_[static_cast<std::size_t>(index.row())];
     switch (role) {
         case Qt::DisplayRole:
+            if (companion_ && index.column() < 2) {
+                const int entry = static_cast<int>(ParseLeadingNumber(Text(stored, kColumns - 1)));
+                if (const std::string* u8 = companion_(entry, index.column()); u8 && !u8->empty())
+                    return QString::fromStdString(*u8);
+            }
             return QString::fromStdString(Cp1252ToUtf8(Text(stored, index.column())));
         case Qt::BackgroundRole:
         case Qt::ForegroundRole:

@@ -25,6 +25,10 @@ struct RowMark {
 // Asked with the row's "ID" (the index of the entry of the core's table that
 // the row shows, 0 when the row has no number) each time the row is drawn.
 using RowMarker = std::function<RowMark(int entry)>;
+// Asked with the row's "ID" and a column: a UTF-8 text to show instead of the
+// row's own Windows-1252 one (a subject or sender holding characters beyond
+// it), or null.
+using RowCompanion = std::function<const std::string*(int entry, int column)>;
 
 class MessageListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -55,6 +59,7 @@ public:
 
     void SetHeaderLabels(const QStringList& labels);
     void SetRowMarker(RowMarker marker);
+    void SetRowCompanion(RowCompanion companion) { companion_ = std::move(companion); }
     // Draws every row's mark again (the entries they come from changed).
     void RefreshMarks();
 
@@ -87,6 +92,7 @@ private:
     std::uint32_t rankCount_[kColumns] = {};
     QStringList labels_;
     RowMarker marker_;
+    RowCompanion companion_;
 };
 
 }  // namespace pelicard::qt

@@ -33,6 +33,7 @@ public:
     void setHeaderLabels(const QStringList& labels) { model_->SetHeaderLabels(labels); }
     // Colour and tooltip of each row, from the entry of the core's table it shows.
     void SetRowMarker(RowMarker marker) { model_->SetRowMarker(std::move(marker)); }
+    void SetRowCompanion(RowCompanion companion) { model_->SetRowCompanion(std::move(companion)); }
     void RefreshRowMarks() { model_->RefreshMarks(); }
     MessageListModel* Rows() const { return model_; }
 
