@@ -1,7 +1,8 @@
 // pelicard-extract exporte SOURCE --texte|--brut|--complet|--pieces-jointes|--pdf FICHIER.pdf|--mbox|--maildir
 //     [--par-conversation|--par-selection] [--ids 1,4,7-9] [--stockage DOSSIER]
 //     [--dossier CHEMIN]
-// A whole store as SOURCE, without --ids and --dossier, is saved whole.
+// A whole store as SOURCE, without --ids and --dossier, is saved whole
+// (--mbox/--maildir: one mailbox per folder, see export/store_mailbox.hpp).
 // Runs the window's save and print commands over the chosen messages (all by
 // default, as after "select all") and prints the path of each file written.
 #include <cstdio>
@@ -207,8 +208,10 @@ bool MakeStorage(const std::string& storage) {
 
 int Run(Session& session, const Options& o) {
     State& s = session.state;
-    // A whole store saved at once: text or raw copies of every message.
-    if (!o.folder && !o.ids && (o.output == Output::Text || o.output == Output::Raw) &&
+    // A whole store saved at once: text or raw copies of every message, or
+    // one mailbox per folder.
+    const bool toMailbox = o.output == Output::Mbox || o.output == Output::Maildir;
+    if (!o.folder && !o.ids && (o.output == Output::Text || o.output == Output::Raw || toMailbox) &&
         IsWholeStore(o.source, s.store, o.wholeStore)) {
         const std::string storage = o.storage.empty() ? DocumentsFolderPath() + "/Documents Pelicard" : o.storage;
         if (IsInsideFolder(storage, s.store.Root))
@@ -218,6 +221,8 @@ int Run(Session& session, const Options& o) {
         s.settings.GroupingOption = o.byConversation ? 1 : 0;
         s.settings.SelectionOption = o.bySelection ? 1 : 0;
         s.exp.OnFileWritten = [](const std::string& path) { std::cout << path << '\n'; };
+        if (toMailbox)
+            return ExportWholeStoreToMailboxes(session, o.output == Output::Mbox ? MailboxForm::Mbox : MailboxForm::Maildir);
         return ExportWholeStore(session, o.output == Output::Raw);
     }
     s.store = {};

@@ -8,13 +8,15 @@
 #include "cli/open_store.hpp"
 #include "cli/store_export.hpp"
 #include "common/text.hpp"
+#include "export/left_out.hpp"
+#include "export/store_mailbox.hpp"
 #include "export/store_save.hpp"
 
 namespace pelicard::cli {
 
-int ExportWholeStore(Session& session, bool raw) {
-    State& s = session.state;
-    StoreTree& t = s.store;
+namespace {
+
+void TellProgress(StoreTree& t) {
     const bool live = ::isatty(2) != 0;
     t.OnProgress = [live](const StoreTree& p) {
         if (p.ProgressMessage == 0) {
@@ -27,6 +29,24 @@ int ExportWholeStore(Session& session, bool raw) {
                       << p.ProgressMessage << " sur " << p.ProgressMessages << std::flush;
         }
     };
+}
+
+// A Windows-1252 summary on standard error, without its CRs.
+void PrintSummary(const std::string& summary) {
+    if (::isatty(2)) std::cerr << '\n';
+    std::string text;
+    for (char c : summary)
+        if (c != '\r') text += c;
+    std::cerr << Cp1252ToUtf8(text);
+}
+
+}  // namespace
+
+int ExportWholeStore(Session& session, bool raw) {
+    State& s = session.state;
+    StoreTree& t = s.store;
+    const bool live = ::isatty(2) != 0;
+    TellProgress(t);
     StoreSaveReport report;
     SaveWholeStore(
         s, raw, [&session](State&, std::int32_t k, std::string& reason) { return OpenFolderOfStore(session, k, reason); },
@@ -40,6 +60,22 @@ int ExportWholeStore(Session& session, bool raw) {
         if (c != '\r') text += c;
     std::cerr << Cp1252ToUtf8(text);
     return report.MessagesSkipped > 0 || report.Skipped.size() > 0 ? 3 : 0;
+}
+
+int ExportWholeStoreToMailboxes(Session& session, MailboxForm form) {
+    State& s = session.state;
+    TellProgress(s.store);
+    ClearLeftOut(s);
+    const StoreMailboxOutcome o = ExportStoreToMailboxes(
+        s, form, [&session](State&, std::int32_t k, std::string& reason) { return OpenFolderOfStore(session, k, reason); });
+    s.store.OnProgress = nullptr;
+    std::cout.flush();
+    if (o.path.empty()) return RefuseText(o.refusal);
+    PrintSummary(StoreMailboxSummary(o));
+    for (const auto& m : s.exp.LeftOut)
+        std::cerr << "pelicard-extract : message " << Cp1252ToUtf8(LeftOutLine(m))
+                  << (m.Cut ? " (enregistré tronqué)" : " (non enregistré)") << '\n';
+    return o.report.MessagesSkipped > 0 || !o.report.Skipped.empty() || !s.exp.LeftOut.empty() ? 3 : 0;
 }
 
 }  // namespace pelicard::cli

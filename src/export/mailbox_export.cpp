@@ -66,12 +66,19 @@ Envelope MessageEnvelope(State& s, std::int32_t index, std::string_view text) {
 
 class Progress {
 public:
-    Progress(State& s, std::size_t total) : s_(s), total_(total) {
+    Progress(State& s, std::size_t total, const MailboxStep* step) : s_(s), total_(total), step_(step) {
+        if (step_) return;
         s_.window->ShowProgress(true);
         s_.window->SetProgress(0);
     }
-    ~Progress() { s_.window->ShowProgress(false); }
+    ~Progress() {
+        if (!step_) s_.window->ShowProgress(false);
+    }
     void Step(std::size_t done) {
+        if (step_) {
+            (*step_)(done, total_);
+            return;
+        }
         const int percent = total_ == 0 ? 100 : static_cast<int>(done * 100 / total_);
         if (percent != shown_) s_.window->SetProgress(shown_ = percent);
         if (done % 16 == 0) s_.window->DoEvents();
@@ -80,6 +87,7 @@ public:
 private:
     State& s_;
     std::size_t total_;
+    const MailboxStep* step_;
     int shown_ = -1;
 };
 
@@ -93,6 +101,7 @@ std::string Host() {
 // cut short go in as far as they could be read; both are told at the end.
 struct Tally {
     MailboxOutcome& out;
+    const MailboxStep* step = nullptr;
     std::vector<ExportState::LeftOutMessage> told;
 
     // The text of `index` into `text`; false when it has none.
@@ -118,7 +127,7 @@ void FillMbox(State& s, const PendingMailbox& p, const std::vector<std::int32_t>
     const std::string shown = p.shownDir + "/" + p.tempName;
     std::string buffer, text;
     buffer.reserve(kFlushBytes + 65536);
-    Progress progress(s, indices.size());
+    Progress progress(s, indices.size(), t.step);
     std::size_t done = 0;
     for (std::int32_t index : indices) {
         if (StopRequested(s)) {
@@ -149,7 +158,7 @@ void FillMaildir(State& s, const PendingMailbox& p, const std::vector<std::int32
     const std::string host = Host();
     const long pid = static_cast<long>(::getpid());
     std::string text, buffer;
-    Progress progress(s, indices.size());
+    Progress progress(s, indices.size(), t.step);
     std::uint64_t delivery = 0;
     std::size_t done = 0;
     for (std::int32_t index : indices) {
@@ -205,11 +214,12 @@ std::vector<std::int32_t> SelectedListIndices(const State& s) {
 }
 
 MailboxOutcome WriteMailbox(State& s, MailboxForm form, int dirFd, const std::string& dirPath,
-                            const std::string& stem, const std::vector<std::int32_t>& indices) {
+                            const std::string& stem, const std::vector<std::int32_t>& indices,
+                            const MailboxStep* step) {
     MailboxOutcome out;
     const std::string ext = MailboxExtension(form);
     const std::string name = MailboxStem(stem);
-    Tally t{out, {}};
+    Tally t{out, step, {}};
     try {
         PendingMailbox p = BeginMailbox(dirFd, dirPath, name, ext, form == MailboxForm::Maildir);
         if (form == MailboxForm::Maildir) FillMaildir(s, p, indices, t);

@@ -3,6 +3,7 @@
 // named after the store's folder, below the storage folder.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,15 @@ const char* MailboxExtension(MailboxForm form);
 // boxes; bad messages never end the export.
 MailboxOutcome ExportToMailbox(State& s, MailboxForm form, const std::vector<std::int32_t>& indices);
 
+// Told after each message (done of total) instead of the window's bar, when
+// the caller shows a progress of its own (a whole store).
+using MailboxStep = std::function<void(std::size_t done, std::size_t total)>;
+
 // The same into the folder open at dirFd (native path dirPath), the mailbox
 // named stem + extension (numbered "-1", "-2" … when the name is taken).
 MailboxOutcome WriteMailbox(State& s, MailboxForm form, int dirFd, const std::string& dirPath,
-                            const std::string& stem, const std::vector<std::int32_t>& indices);
+                            const std::string& stem, const std::vector<std::int32_t>& indices,
+                            const MailboxStep* step = nullptr);
 
 // The list indices 1 … Count of the open store, and the selected ones in
 // the order of the selection.

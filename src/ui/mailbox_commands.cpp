@@ -1,10 +1,15 @@
 #include "ui/mailbox_commands.hpp"
 
+#include <algorithm>
+
 #include "app/services.hpp"
+#include "app/whole_store.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
 #include "export/left_out.hpp"
 #include "export/mailbox_export.hpp"
+#include "export/store_mailbox.hpp"
+#include "ui/store_commands.hpp"
 #include "ui/window_logic.hpp"
 
 namespace pelicard {
@@ -29,7 +34,53 @@ void ExportSelection(State& s, MailboxForm form) {
     if (!out.cancelled) SignalDone(s);
 }
 
+// Every folder of the open store, with the whole-store progress in the bar
+// and the label; «Annuler» stops it between two messages.
+void ExportStore(State& s, MailboxForm form) {
+    WindowPort& w = *s.window;
+    if (s.store.Folders.empty()) return;
+    const std::int32_t shown = s.store.OpenFolder;
+    s.CancelRequested = false;
+    ClearLeftOut(s);
+    std::int64_t ticks = 0;
+    s.store.OnProgress = [&w, &ticks](const StoreTree& p) {
+        const double part = p.ProgressMessages > 0 ? static_cast<double>(p.ProgressMessage) / p.ProgressMessages : 0;
+        const double value = p.ProgressFolders > 0 ? 100.0 * (p.ProgressFolder - 1 + part) / p.ProgressFolders : 0;
+        w.SetProgress(std::clamp(value, 0.0, 100.0));
+        if (p.ProgressMessage == 0 || ++ticks % 25 == 0 || p.ProgressMessage == p.ProgressMessages) {
+            w.SetText("lblLvw", Utf8ToCp1252("Export du magasin : dossier ") + ToDecimal(p.ProgressFolder) + " sur " +
+                                    ToDecimal(p.ProgressFolders) + ", message " + ToDecimal(p.ProgressMessage) +
+                                    " sur " + ToDecimal(p.ProgressMessages));
+            w.DoEvents();
+        }
+    };
+    w.SetProgress(0);
+    w.ShowProgress(true);
+    w.SetHourglass(true);
+    const StoreMailboxOutcome o = ExportStoreToMailboxes(
+        s, form, [](State& st, std::int32_t k, std::string& reason) { return OpenStoreFolder(st, k, reason); });
+    s.store.OnProgress = nullptr;
+    w.ShowProgress(false);
+    w.SetHourglass(false);
+    ShowStoreFolderAgain(s, shown);
+    if (o.path.empty()) {
+        ShowMessage(s, o.refusal, MsgIcon::Exclamation);
+        return;
+    }
+    const std::string heading = Utf8ToCp1252(o.report.Stopped ? "Export du magasin arrêté : les boîtes aux lettres écrites sont gardées\r\n"
+                                                               : "Export de tout le magasin terminé\r\n");
+    ShowMessage(s, heading + StoreMailboxSummary(o),
+                o.report.Skipped.empty() ? MsgIcon::Information : MsgIcon::Exclamation);
+    ShowLeftOut(s);
+    if (!o.report.Stopped) SignalDone(s);
+}
+
 }  // namespace
+
+void mnuMailboxStore_Click(State& s, bool maildir) {
+    RunGuarded(s, "mnuMailboxStore_Click",
+               [&] { ExportStore(s, maildir ? MailboxForm::Maildir : MailboxForm::Mbox); });
+}
 
 void mnuMailboxMbox_Click(State& s) {
     RunGuarded(s, "mnuMailboxMbox_Click", [&] { ExportSelection(s, MailboxForm::Mbox); });

@@ -35,6 +35,8 @@ void EnableStoreCommands(State& s, bool on) {
     s.window->SetEnabled("mnuSaveStore", on);
     s.window->SetEnabled("mnuSaveStoreTxt", on);
     s.window->SetEnabled("mnuSaveStoreNws", on);
+    s.window->SetEnabled("mnuMailboxStoreMbox", on);
+    s.window->SetEnabled("mnuMailboxStoreMaildir", on);
 }
 
 // The view emptied as the open commands empty it before a store is read.
@@ -122,6 +124,18 @@ void tvwFolders_Click(State& s, std::int32_t row) {
     ShowDecodingHint(s);
 }
 
+void ShowStoreFolderAgain(State& s, std::int32_t shown) {
+    s.CancelRequested = false;
+    std::string reason;
+    if (shown >= 0) {
+        OpenStoreFolder(s, shown, reason);
+    } else {
+        ClearView(s);
+        s.store.OpenFolder = -1;
+        s.window->SetText("lblLvw", StoreLabel(s.store));
+    }
+}
+
 void mnuSaveStore_Click(State& s, bool raw) {
     WindowPort& w = *s.window;
     if (s.store.Folders.empty()) return;
@@ -162,15 +176,7 @@ void mnuSaveStore_Click(State& s, bool raw) {
     w.ShowProgress(false);
     w.SetHourglass(false);
     // The view comes back to the folder shown before the save.
-    s.CancelRequested = false;
-    std::string reason;
-    if (shown >= 0) {
-        OpenStoreFolder(s, shown, reason);
-    } else {
-        ClearView(s);
-        s.store.OpenFolder = -1;
-        w.SetText("lblLvw", StoreLabel(s.store));
-    }
+    ShowStoreFolderAgain(s, shown);
     w.SetVisible("txtEnd", true);
     const char* heading = report.Stopped ? "Enregistrement du magasin : les fichiers d\xE9j\xE0 \xE9" "crits sont gard\xE9s\r\n"
                                          : "Enregistrement de tout le magasin termin\xE9\r\n";

@@ -15,6 +15,9 @@ void tvwFolders_Click(State& s, std::int32_t row);
 // Saves every message of every folder under the storage folder, as text
 // files or raw copies, in sub-folders that mirror the tree.
 void mnuSaveStore_Click(State& s, bool raw);
+// After a whole-store command: the view back on folder `shown` (or on the
+// store's label when none was open).
+void ShowStoreFolderAgain(State& s, std::int32_t shown);
 // Hides the pane and forgets the store (a single file is being opened).
 void CloseStore(State& s);
 // Fills the pane from s.store (shown when it holds folders).

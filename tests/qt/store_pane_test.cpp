@@ -157,3 +157,69 @@ TEST_F(QtStore, AnnulerStopsTheWholeStoreSaveKeepingTheFilesWritten) {
 }
 
 }  // namespace
+
+namespace {
+
+std::size_t FilesBelow(const fs::path& dir) {
+    std::size_t n = fs::is_regular_file(dir) ? 1 : 0;
+    std::error_code ec;
+    for (auto& e : fs::recursive_directory_iterator(dir, ec)) n += e.is_regular_file();
+    return n;
+}
+
+TEST_F(QtStore, WholeStoreMailboxEntriesWriteOneMailboxPerFolder) {
+    const std::string root = out.Path() + "/stock/" + fs::path(store.Path()).filename().string();
+    for (const char* entry : {"mnuMailboxStoreMbox", "mnuMailboxStoreMaildir"}) EXPECT_FALSE(w->IsEnabled(entry));
+    EXPECT_TRUE(w->IsEnabled("mnuMailboxMbox"));  // the selection's entries as before
+    w->folder = store.Path();
+    Trigger("mnuFileStore");
+    ClickFolder(6);
+    // Table: entry, root folder, the mailbox of Martin, files it holds.
+    struct Case {
+        const char* entry;
+        std::string root, martin;
+        std::size_t martinFiles;
+    };
+    const std::vector<Case> cases = {
+        {"mnuMailboxStoreMbox", root + ".magasin-mbox", "Dossiers locaux.sbd/Clients.sbd/Martin.mbox", 1},
+        {"mnuMailboxStoreMaildir", root + ".magasin-maildir", "Dossiers locaux.sbd/Clients.sbd/Martin.maildir", 3},
+    };
+    for (const Case& c : cases) {
+        w->boxes.clear();
+        Trigger(c.entry);
+        ASSERT_FALSE(w->boxes.empty()) << c.entry;
+        EXPECT_NE(w->boxes.back().find("Export de tout le magasin termin\xE9"), std::string::npos) << w->boxes.back();
+        EXPECT_NE(w->boxes.back().find("Messages export\xE9s : 9"), std::string::npos) << w->boxes.back();
+        EXPECT_NE(w->boxes.back().find("Perdu : "), std::string::npos) << w->boxes.back();
+        EXPECT_EQ(FilesBelow(c.root + "/" + c.martin), c.martinFiles) << c.entry;
+        EXPECT_EQ(w->ListRowCount(), 3);  // back on Martin
+    }
+    // A single file opened: the whole-store entries go grey again.
+    w->files.push_back(store.Path() + "/Inbox.dbx");
+    Trigger("mnuFileDbx");
+    EXPECT_FALSE(w->IsEnabled("mnuMailboxStoreMbox"));
+}
+
+TEST_F(QtStore, AnnulerLeavesTheWholeStoreMailboxesMarkedIncomplete) {
+    const std::string root = out.Path() + "/stock/" + fs::path(store.Path()).filename().string();
+    w->folder = store.Path();
+    Trigger("mnuFileStore");
+    w->onDoEvents = [&] {
+        // Stopped as the third folder starts: Boucle B and Boucle A are written.
+        if (s.store.ProgressFolder == 3 && s.store.ProgressMessage == 0 && !s.CancelRequested)
+            QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmdCancel")), Qt::LeftButton);
+    };
+    Trigger("mnuMailboxStoreMaildir");
+    w->onDoEvents = nullptr;
+    ASSERT_FALSE(w->boxes.empty());
+    EXPECT_NE(w->boxes.back().find("Export arr\xEAt\xE9 avant la fin"), std::string::npos) << w->boxes.back();
+    EXPECT_NE(w->boxes.back().find("Messages export\xE9s : 2"), std::string::npos) << w->boxes.back();
+    EXPECT_FALSE(fs::exists(root + ".magasin-maildir"));
+    const std::string kept = root + ".magasin-maildir.incomplet";
+    EXPECT_EQ(FilesBelow(kept), 2u);
+    EXPECT_EQ(FilesBelow(kept + "/Boucle B.sbd/Boucle A.maildir/cur"), 1u);
+    for (const auto& e : fs::directory_iterator(out.Path() + "/stock"))
+        EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
+}
+
+}  // namespace

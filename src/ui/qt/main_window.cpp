@@ -217,6 +217,12 @@ void MainWindow::BuildMenus() {
     AddAction(mailbox, "mnuMailboxMbox", U("Format mbox (Thunderbird, KMail, Evolution, mutt, Apple Mail)"),
               [&s] { mnuMailboxMbox_Click(s); });
     AddAction(mailbox, "mnuMailboxMaildir", U("Format Maildir"), [&s] { mnuMailboxMaildir_Click(s); });
+    separator(mailbox, "mnuMailboxSep");
+    AddAction(mailbox, "mnuMailboxStoreMbox", U("Tout le magasin au format mbox"), [&s] { mnuMailboxStore_Click(s, false); })
+        ->setEnabled(false);
+    AddAction(mailbox, "mnuMailboxStoreMaildir", U("Tout le magasin au format Maildir"),
+              [&s] { mnuMailboxStore_Click(s, true); })
+        ->setEnabled(false);
     AddAction(files, "mnuPrinter", U("Imprimante"), [&s] { mnuPrinter_Click(s); });
     separator(files, "mnu1");
     AddAction(files, "mnuQuit", U("Sortie"), [&s] { mnuQuit_Click(s); });
