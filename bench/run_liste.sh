@@ -2,8 +2,9 @@
 # Times `pelicard-extract liste` on a generated store of 100 000 messages
 # against `cat FILE >/dev/null` and `undbx FILE DIR`, in the same run.
 #   bench/run_liste.sh [BUILD_DIR] [MESSAGES]
-# Prints wall-clock and CPU (user + system) seconds of each and their ratios;
-# on a shared machine the CPU figures are the steadier ones. Files go under
+# Prints wall-clock and CPU (user + system) seconds of each, the peak memory
+# of liste, and each ratio beside its target; on a shared machine the CPU
+# figures are the steadier ones. Files go under
 # /tmp and are deleted afterwards.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +21,7 @@ ls -l "$WORK/bench.dbx" | awk '{printf "file: %.0f MB\n", $5 / 1e6}'
 measure() {
     name=$1
     shift
-    /usr/bin/time -f "%e %U %S" -o "$WORK/$name.time" "$@"
+    /usr/bin/time -f "%e %U %S %M" -o "$WORK/$name.time" "$@"
 }
 
 cat "$WORK/bench.dbx" >/dev/null  # warm the page cache
@@ -32,13 +33,14 @@ measure undbx sh -c "undbx '$WORK/bench.dbx' '$WORK/undbx' >/dev/null 2>&1"
 echo "liste: $(cat "$WORK/liste.err"), $(wc -l <"$WORK/liste.txt") rows"
 echo "undbx: $(find "$WORK/undbx" -type f | wc -l) files"
 for n in cat liste undbx; do
-    awk -v n="$n" '{printf "%-6s wall %8.3f s   cpu %8.3f s\n", n, $1, $2 + $3}' "$WORK/$n.time"
+    awk -v n="$n" '{printf "%-6s wall %8.3f s   cpu %8.3f s   peak %6.1f MB\n", n, $1, $2 + $3, $4 / 1024}' "$WORK/$n.time"
 done
-awk 'FNR == 1 { w[FILENAME] = $1; c[FILENAME] = $2 + $3 }
+awk 'FNR == 1 { w[FILENAME] = $1; c[FILENAME] = $2 + $3; m[FILENAME] = $4 / 1024 }
      END {
         l = ARGV[1]; k = ARGV[2]; u = ARGV[3]
-        printf "liste/cat    wall %8.2f   cpu %8.2f\n", w[l] / w[k], c[l] / (c[k] > 0 ? c[k] : 0.001)
+        printf "liste/cat    wall %8.2f   cpu %8.2f   (target at most 8)\n", w[l] / w[k], c[l] / (c[k] > 0 ? c[k] : 0.001)
         printf "liste/undbx  wall %8.3f   cpu %8.3f\n", w[l] / w[u], c[l] / c[u]
+        printf "liste peak   %8.1f MB              (target at most 60 MB)\n", m[l]
      }' "$WORK/liste.time" "$WORK/cat.time" "$WORK/undbx.time"
 
 # The complete decoding (--decodage-complet) against the fixed reading, in

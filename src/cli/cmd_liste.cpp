@@ -170,11 +170,17 @@ int CmdListe(const std::vector<std::string>& argsIn) {
     const bool withState = recover && s.list.Mode == StoreMode::OutlookExpress;
     std::cerr << Cp1252ToUtf8(label) << '\n';
 
+    // The rows go out in pieces of about 1 MB: the whole listing is never held.
+    constexpr std::size_t kPiece = 1 << 20;
     std::string out;
     const std::size_t n = static_cast<std::size_t>(s.list.Count);
-    out.reserve(n * 160);
+    out.reserve(kPiece + 4096);
     if (json) out += "[";
     for (std::size_t i = 1; i <= n; ++i) {
+        if (out.size() >= kPiece) {
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            out.clear();
+        }
         const Row r = RowOf(s, i);
         if (json) {
             out += i == 1 ? "\n  " : ",\n  ";

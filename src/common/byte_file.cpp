@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <unistd.h>
+
 #include "common/fault.hpp"
 #include "common/system_fault.hpp"
 
@@ -61,11 +63,24 @@ std::string ReadBytes(const ByteFile& f, std::int64_t offset, std::size_t n) {
     if (offset < 0 || offset > f.size || static_cast<std::int64_t>(n) > f.size - offset)
         throw Fault(faults::kReadPastEnd);
     std::string out(n, '\0');
-    if (n == 0) return out;
-    if (std::fseek(f.handle, static_cast<long>(offset), SEEK_SET) != 0 ||
-        std::fread(out.data(), 1, n, f.handle) != n)
-        throw Fault(faults::kReadPastEnd);
+    if (n > 0 && !ReadAt(f, offset, out.data(), n)) throw Fault(faults::kReadPastEnd);
     return out;
+}
+
+bool ReadAt(const ByteFile& f, std::int64_t offset, char* out, std::size_t n) {
+    // Positioned reads: one call per read, and the stream's own position is
+    // never used.
+    const int fd = f.handle ? ::fileno(f.handle) : -1;
+    if (fd < 0) return false;
+    while (n > 0) {
+        const ssize_t got = ::pread(fd, out, n, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        out += got;
+        offset += got;
+        n -= static_cast<std::size_t>(got);
+    }
+    return true;
 }
 
 std::string ReadBytesUpTo(const ByteFile& f, std::int64_t offset, std::size_t n) {

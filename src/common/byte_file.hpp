@@ -24,6 +24,9 @@ bool IsOpen(const ByteFile& f);
 // Reads n bytes at offset; throws Fault("Lecture au-delà de la fin du fichier")
 // when the range does not lie inside the file.
 std::string ReadBytes(const ByteFile& f, std::int64_t offset, std::size_t n);
+// Reads exactly n bytes at offset into out (which must hold n); false on a
+// short read. The caller has checked the range.
+bool ReadAt(const ByteFile& f, std::int64_t offset, char* out, std::size_t n);
 // Reads up to n bytes at offset (fewer at the end of the file, none past it).
 std::string ReadBytesUpTo(const ByteFile& f, std::int64_t offset, std::size_t n);
 std::uint8_t ReadU8(const ByteFile& f, std::int64_t offset);

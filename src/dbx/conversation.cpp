@@ -29,10 +29,10 @@ std::string StandardSubject(std::string_view subject) {
 void SeedConversations(State& s) {
     DbxState& d = s.dbx;
     const std::int32_t n = s.list.Count;
-    d.ParentKey.assign(static_cast<std::size_t>(n) + 1, {});
+    d.ParentKeyStart.assign(static_cast<std::size_t>(n) + 1, 0);
     for (std::int32_t i = 1; i <= n; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        std::string subject = d.ConversationSubject[k];
+        std::string subject = std::move(d.ConversationSubject[k]);
         if (EqualsNoCase(subject, EmptyConversationSubject())) {
             std::string number = ToDecimal(i);
             if (number.size() < 5) number.insert(0, 5 - number.size(), '0');
@@ -44,7 +44,7 @@ void SeedConversations(State& s) {
         seeded.append(1, '<').append(subject).append(1, '>').append(chain);
         chain = std::move(seeded);
         const std::size_t last = chain.rfind("><");
-        d.ParentKey[k].assign(last == std::string::npos ? std::string_view(chain) : std::string_view(chain).substr(last + 1));
+        d.ParentKeyStart[k] = last == std::string::npos ? 0 : last + 1;
         AdvanceProgress(s, i);
     }
     s.window->SetPanelText(4, "3");
@@ -83,7 +83,6 @@ struct NoCaseEqual {
         return true;
     }
 };
-using NoCaseIndex = std::unordered_map<std::string_view, std::int32_t, NoCaseHash, NoCaseEqual>;
 
 // Cuts the parent links that close a loop (a message answering itself, or
 // messages answering each other): in each loop the message with the smallest
@@ -124,17 +123,45 @@ void PropagateConversations(State& s) {
     // that is not a message of the file gets a placeholder entry after the
     // messages; placeholders only ever match themselves, so their keys are
     // all that is kept of them.
-    NoCaseIndex index;
-    index.reserve(static_cast<std::size_t>(n) * 2);
-    for (std::int32_t j = 1; j <= n; ++j) index.emplace(list[static_cast<std::size_t>(j)].ThreadKey, j);
     std::vector<std::int32_t> parent(static_cast<std::size_t>(n) + 1, 0);
     std::int32_t entries = n;
-    for (std::int32_t i = 1; i <= n; ++i) {
-        const std::string& key = d.ParentKey[static_cast<std::size_t>(i)];
-        if (key.size() < 2) continue;
-        auto [it, added] = index.emplace(key, entries + 1);
-        if (added) ++entries;
-        if (it->second <= n) parent[static_cast<std::size_t>(i)] = it->second;
+    {
+        // An open-addressing table of entry numbers (0 = free slot), at most
+        // half full: the messages and at most one placeholder per message.
+        // A placeholder's key is the parent key of the message that made it,
+        // seen in that message's chain, which does not change before the
+        // passes.
+        std::size_t capacity = 16;
+        while (capacity < static_cast<std::size_t>(n) * 4) capacity *= 2;
+        const std::size_t mask = capacity - 1;
+        std::vector<std::int32_t> slots(capacity, 0);
+        std::vector<std::string_view> placeholderKey;
+        auto keyOf = [&](std::int32_t e) -> std::string_view {
+            return e <= n ? std::string_view(list[static_cast<std::size_t>(e)].ThreadKey)
+                          : placeholderKey[static_cast<std::size_t>(e - n - 1)];
+        };
+        // The entry already holding key, or `e` entered for it.
+        auto find = [&](std::string_view key, std::int32_t e) {
+            std::size_t h = NoCaseHash{}(key) & mask;
+            while (slots[h] != 0) {
+                if (NoCaseEqual{}(keyOf(slots[h]), key)) return slots[h];
+                h = (h + 1) & mask;
+            }
+            slots[h] = e;
+            return e;
+        };
+        for (std::int32_t j = 1; j <= n; ++j) find(list[static_cast<std::size_t>(j)].ThreadKey, j);
+        for (std::int32_t i = 1; i <= n; ++i) {
+            const auto k = static_cast<std::size_t>(i);
+            const std::string_view key = std::string_view(chain[k]).substr(d.ParentKeyStart[k]);
+            if (key.size() < 2) continue;
+            const std::int32_t found = find(key, entries + 1);
+            if (found == entries + 1) {
+                ++entries;
+                placeholderKey.push_back(key);
+            }
+            if (found <= n) parent[k] = found;
+        }
     }
     d.PlaceholderCount = entries - n;
     CutLoops(parent);
@@ -179,8 +206,8 @@ void PropagateConversations(State& s) {
         list[static_cast<std::size_t>(i)].ThreadKey = close == std::string::npos ? c : c.substr(0, close + 1);
         AdvanceProgress(s, i);
     }
-    d.ParentKey.clear();
-    d.ParentKey.shrink_to_fit();
+    d.ParentKeyStart.clear();
+    d.ParentKeyStart.shrink_to_fit();
 }
 
 void SortOEByID(State& s, std::int32_t lo, std::int32_t hi) {
@@ -215,10 +242,17 @@ void SortOEByID(State& s, std::int32_t lo, std::int32_t hi) {
             start[byKey[k]] = at;
             at += size[byKey[k]];
         }
-        std::vector<MessageEntry> sorted(count);
-        for (std::size_t k = 0; k < count; ++k)
-            sorted[start[group[k]]++] = std::move(list[static_cast<std::size_t>(lo) + k]);
-        std::move(sorted.begin(), sorted.end(), list.begin() + lo);
+        // Each entry goes to its place by following the cycles of the
+        // permutation, in place: no second table of entries.
+        std::vector<std::size_t> to(count);
+        for (std::size_t k = 0; k < count; ++k) to[k] = start[group[k]]++;
+        for (std::size_t k = 0; k < count; ++k) {
+            while (to[k] != k) {
+                const std::size_t t = to[k];
+                std::swap(list[static_cast<std::size_t>(lo) + k], list[static_cast<std::size_t>(lo) + t]);
+                std::swap(to[k], to[t]);
+            }
+        }
     } catch (const Fault& e) {
         ShowFault(s, "SortOEByID", e);
     }

@@ -1,7 +1,6 @@
 #include "dbx/conversions.hpp"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "common/fault.hpp"
 #include "common/report.hpp"
@@ -13,6 +12,10 @@ namespace {
 // small read serves a record or a node with its neighbours, without copying
 // the message texts that usually lie between records.
 constexpr std::size_t kWindowSize = 2048;
+// Reads that move forward through the file, as a walk over records stored in
+// file order does, get a large window: the file is then read in few large
+// pieces, texts included, instead of one small read per record.
+constexpr std::size_t kForwardWindowSize = 256 * 1024;
 }
 
 std::string Hexa(std::string_view bytes) {
@@ -59,15 +62,16 @@ std::string_view DbxReadView(State& s, std::int64_t offset, std::size_t n) {
         throw Fault(faults::kReadPastEnd);
     if (w.handle != f.handle || w.start < 0 || offset < w.start ||
         offset + static_cast<std::int64_t>(n) > w.start + static_cast<std::int64_t>(w.bytes.size())) {
-        // Refill the window from offset, in place: one seek and one read.
+        // Refill the window from offset, in place, in one read.
+        const std::int64_t end = w.start + static_cast<std::int64_t>(w.bytes.size());
+        const bool forward = w.handle == f.handle && w.start >= 0 && offset > w.start &&
+                             offset - end < static_cast<std::int64_t>(kForwardWindowSize);
         w.handle = nullptr;
         w.start = -1;
         const std::size_t want = static_cast<std::size_t>(
-            std::min<std::int64_t>(std::max(n, kWindowSize), f.size - offset));
+            std::min<std::int64_t>(std::max(n, forward ? kForwardWindowSize : kWindowSize), f.size - offset));
         w.bytes.resize(want);
-        if (want > 0 && (std::fseek(f.handle, static_cast<long>(offset), SEEK_SET) != 0 ||
-                         std::fread(w.bytes.data(), 1, want, f.handle) != want))
-            throw Fault(faults::kReadPastEnd);
+        if (want > 0 && !ReadAt(f, offset, w.bytes.data(), want)) throw Fault(faults::kReadPastEnd);
         w.start = offset;
         w.handle = f.handle;
     }

@@ -13,12 +13,11 @@ namespace pelicard {
 inline constexpr int kIndirectLimit = 0x50;
 
 // One message index record while the list is built. Entry 0 of the table is
-// not used; RecordOffset 0 means no record.
+// not used; RecordOffset 0 means no record. The bytes of the record read
+// last are held once, in DbxState.
 struct DbxIndexRecord {
     std::int32_t RecordOffset = 0;
     std::int32_t AttributeCount = 0;
-    std::string AttributeTable;  // 4 bytes per attribute, as stored
-    std::string DataArea;
     bool Read = false;           // marker matched and the record was read
     std::int32_t TextOffset = 0; // kept once the record's values are taken
 };
@@ -72,14 +71,17 @@ struct DbxState {
     std::vector<DbxIndexRecord> Records{1};
     DbxReadWindow Window;
     DbxValueSlots Slots;
-    // Buffers of records already taken, reused by the next record read.
-    std::string SpareTable;
-    std::string SpareData;
+    // Attribute table (4 bytes per attribute, as stored) and data area of the
+    // record read last, HeldRecord (-1 for none); reused by the next read.
+    std::int32_t HeldRecord = -1;
+    std::string HeldTable;
+    std::string HeldData;
 
     // Working lists of the list build (1-based, released when it ends).
     std::vector<std::string> ConversationSubject;
     std::vector<std::string> ReferenceChain;
-    std::vector<std::string> ParentKey;
+    // Where each chain's parent key begins: the chain's last "<…>".
+    std::vector<std::size_t> ParentKeyStart;
     std::int32_t PlaceholderCount = 0;  // parents not found in the file, last build
     std::int32_t PropagationPasses = 0; // passes of the last propagation
 

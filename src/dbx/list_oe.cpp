@@ -25,9 +25,8 @@ std::string CutAtNul(std::string v) {
 
 // The flags of a record: a 4-byte value (0x01) or the entry's own number (0x81).
 void TakeFlags(State& s, std::int32_t i, int k, MessageEntry& e) {
-    const DbxIndexRecord& r = s.dbx.Records[static_cast<std::size_t>(i)];
-    if (r.AttributeTable[static_cast<std::size_t>(4 * k)] == '\x81') {
-        e.IndexFlags = LoadU24(r.AttributeTable.data() + 4 * k + 1);
+    if (s.dbx.HeldTable[static_cast<std::size_t>(4 * k)] == '\x81') {
+        e.IndexFlags = LoadU24(s.dbx.HeldTable.data() + 4 * k + 1);
     } else {
         const std::string v = ParamICarValue(s, i, 0x01, 4);
         if (v.size() < 4) return;
@@ -45,7 +44,7 @@ void TakeRecordValues(State& s, std::int32_t i) {
     if (!r.Read) return;
     MessageEntry& e = s.list.Oe[static_cast<std::size_t>(i)];
     for (int k = 0; k < r.AttributeCount; ++k) {
-        const int d = static_cast<unsigned char>(r.AttributeTable[static_cast<std::size_t>(4 * k)]);
+        const int d = static_cast<unsigned char>(s.dbx.HeldTable[static_cast<std::size_t>(4 * k)]);
         if (d == 0x01 || d == 0x81) {
             TakeFlags(s, i, k, e);
             continue;
@@ -85,11 +84,8 @@ void TakeRecordValues(State& s, std::int32_t i) {
         }
     }
     r.TextOffset = FindTextOffset(s, i);
-    r.AttributeTable.clear();
-    r.DataArea.clear();
-    r.AttributeTable.swap(s.dbx.SpareTable);
-    r.DataArea.swap(s.dbx.SpareData);
     r.Read = false;
+    s.dbx.HeldRecord = -1;
 }
 
 template <class T>

@@ -34,7 +34,13 @@ std::string UpperHex(std::uint32_t v) {
 void StartTreeWalk(State& s, std::int32_t root) {
     s.dbx.Records.clear();
     s.dbx.Records.shrink_to_fit();
+    // Room for the announced count, as far as the file can hold that many
+    // records (12 bytes at least each), so the table does not grow in steps;
+    // a larger count grows as it is collected.
+    const std::int64_t room = std::min<std::int64_t>({s.dbx.AnnouncedCount, s.dbx.File.size / 12, 1 << 20});
+    s.dbx.Records.reserve(static_cast<std::size_t>(std::max<std::int64_t>(room, 0)) + 1);
     s.dbx.Records.resize(1);
+    s.dbx.HeldRecord = -1;
     s.dbx.CollectedCount = 0;
     ReadMsgHeader(s, root);
 }

@@ -136,7 +136,7 @@ TEST_F(DbxTest, OverlappingNodesAndRecordsAreClaimedOnceEvenInASparseFile) {
     std::fwrite(Le32(0x7FFFFF00).data(), 1, 4, w);
     std::fclose(w);
     ReadIndexRecord(s, 1);
-    EXPECT_LE(s.dbx.Records[1].DataArea.size(), 16u << 20);
+    EXPECT_LE(s.dbx.HeldData.size(), 16u << 20);
 }
 
 // Values end where the next begins and at the end of the data area; identifiers
@@ -170,6 +170,19 @@ TEST_F(DbxTest, RecordValuesStayInTheirRecord) {
     read({DbxAttr::Direct(0x84, 1)}, Le32(12345));
     EXPECT_FALSE(s.dbx.Records[1].Read);
     EXPECT_EQ(FindTextOffset(s, 1), 0);
+
+    // Two records read one after the other: each keeps its own values.
+    DbxBuilder b;
+    const std::uint32_t r1 = b.AddRecord({DbxAttr::Indirect(0x08, "Premier")});
+    const std::uint32_t r2 = b.AddRecord({DbxAttr::Indirect(0x08, "Second"), DbxAttr::Direct(0x84, 9)});
+    b.Finish(2, b.AddNode({{r1, 0}, {r2, 0}}));
+    ASSERT_GT(Open(b.Bytes()), 0);
+    s.dbx.Records.assign(3, {});
+    s.dbx.Records[1].RecordOffset = static_cast<std::int32_t>(r1), s.dbx.Records[2].RecordOffset = static_cast<std::int32_t>(r2);
+    ReadIndexRecord(s, 1), ReadIndexRecord(s, 2);
+    EXPECT_EQ(value(0x08).substr(0, 7), "Premier");
+    EXPECT_EQ(FindTextOffset(s, 2), 9);
+    EXPECT_EQ(ParamICarValue(s, 2, 0x08, 6), "Second");
     EXPECT_TRUE(window.boxes.empty());
 }
 
