@@ -28,9 +28,9 @@ for t in "${targets[@]}"; do
   # Whole stores run at a few inputs a second; their first 64 KB (header,
   # tree and the first records) are where a store's structure lies.
   maxlen=1048576
-  [ "$t" = fuzz_dbx ] && maxlen=65536
+  case $t in fuzz_dbx|fuzz_recover) maxlen=65536 ;; esac
   case $t in
-    fuzz_dbx) cp -n "$samples"/dbx/*.dbx "$work"/ 2>/dev/null || true ;;
+    fuzz_dbx|fuzz_recover) cp -n "$samples"/dbx/*.dbx "$work"/ 2>/dev/null || true ;;
     fuzz_wm_file|fuzz_decode|fuzz_html|fuzz_base64) cp -n "$samples"/wm/Archives/*.eml "$work"/ 2>/dev/null || true ;;
   esac
   dict=()
