@@ -5,7 +5,8 @@ namespace {
 
 // Client area at the smallest size: 10935 x 7350 twips; the status bar
 // takes its last 330. The rows marked "follows" are those the resize
-// rules move.
+// rules move; from the list to the body, the rows also follow the height
+// the list and the body share (ui/list_split.hpp).
 constexpr ControlPlace kPlaces[] = {
     {"fraOpen", "", 120, 60, 2480, 1020},
     {"cmdOpen(0)", "fraOpen", 90, 240, 1130, 690},
@@ -24,6 +25,9 @@ constexpr ControlPlace kPlaces[] = {
     {"cmdDown", "", 9970, 1110, 420, 330},  // follows the right edge
     {"cmdUp", "", 10455, 1110, 420, 330},   // follows the right edge
     {"lvwMessages", "", 120, 1470, 10685, 2190},  // width follows
+    // The handle between the list and the message: the band from the list's
+    // bottom to the subject editor, under the labels of that band.
+    {"splMessages", "", 120, 3660, 10685, 435},
     {"lblTxt", "", 120, 3810, 5000, 255},
     {"lblGrouping", "", 5250, 3690, 5555, 390},
     {"lblSelection", "", 5250, 3690, 5555, 390},

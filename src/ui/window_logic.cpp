@@ -8,6 +8,7 @@
 #include "common/text.hpp"
 #include "content/read_msg.hpp"
 #include "ui/layout.hpp"
+#include "ui/list_split.hpp"
 
 namespace pelicard {
 
@@ -131,9 +132,9 @@ void Form_Resize(State& s, int& width, int& height, bool minimised) {
         PlaceAt(w, "cmdUp", dw, 0, 0, 0);             // W - 600
         PlaceAt(w, "txtEnd", dw, dh, 0, 0);           // W - 3395, H - 1070
         PlaceAt(w, "Bar", dw, dh, 0, 0);
-        PlaceAt(w, "lvwMessages", 0, 0, dw, 0);       // W - 370
-        PlaceAt(w, "txtSubject", 0, 0, dw, 0);
-        PlaceAt(w, "txtBody", 0, 0, dw, dh);          // H + 2550 - 8100
+        // Widths W - 370; the list and the body share the extra height
+        // (with the list's part at 0, the body takes it all: H + 2550 - 8100).
+        PlaceListAndBody(s, dw, dh);
         if (dw > 0) {
             w.ListSetColumnWidth(1, static_cast<int>(std::lround(width - 370 - 10625 + 6510.04)));
             w.SetPanelWidth(2, static_cast<int>(std::lround(width + 3009.82 - 11055)));

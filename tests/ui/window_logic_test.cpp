@@ -21,6 +21,8 @@
 #include "support/fake_window.hpp"
 #include "ui/commands.hpp"
 #include "ui/layout.hpp"
+#include "ui/list_split.hpp"
+#include "app/extra_settings.hpp"
 #include "ui/options_menu.hpp"
 #include "ui/window_logic.hpp"
 
@@ -140,6 +142,7 @@ TEST(WindowLogicSortAndSelectAll, ColumnClicksFlipOneDirectionSortDatesOnTheirKe
 
 TEST(WindowLogicResize, FollowsTheEdgesAndSnapsBackAtTheMinimum) {
     Harness h;
+    SetExtraValue(h.s.app.extra, kListShareKey, "0");  // the list's part of the extra height (list_split_test)
     int width = 13055, height = 9100;
     Form_Resize(h.s, width, height, false);
     EXPECT_EQ(h.w.places["fraAllRecord"][0], width - 6730);

@@ -22,6 +22,7 @@
 #include <QPrintDialog>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTemporaryFile>
 #include <QTextBrowser>
@@ -41,6 +42,7 @@
 #include "ui/commands.hpp"
 #include "ui/decoding_options.hpp"
 #include "ui/layout.hpp"
+#include "ui/list_split.hpp"
 #include "ui/qt/attachment_pane.hpp"
 #include "ui/store_commands.hpp"
 #include "ui/mailbox_commands.hpp"
@@ -48,6 +50,7 @@
 #include "ui/qt/folder_pane.hpp"
 #include "ui/qt/message_list_view.hpp"
 #include "ui/qt/recovery_rows.hpp"
+#include "ui/qt/split_handle.hpp"
 #include "ui/qt/qt_printer.hpp"
 #include "ui/window_logic.hpp"
 
@@ -355,6 +358,19 @@ void MainWindow::BuildControls() {
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->hide();
     }
+    // The handle under the list takes the band of these labels: they let the
+    // mouse through to it.
+    for (const char* name : {"lblTxt", "lblGrouping", "lblSelection"})
+        qobject_cast<QWidget*>(Find(name))->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* split = new SplitHandle(client_);
+    split->setObjectName(QStringLiteral("splMessages"));
+    controls_["splMessages"] = split;
+    split->lower();
+    connect(split, &SplitHandle::dragStarted, this, [this] { dragFrom_ = listPlace_[3]; });
+    connect(split, &SplitHandle::dragged, this, [this, &s](int dy) {
+        const int height = dragFrom_ + ToTwipsY(dy);
+        Run("splMessages_Drag", [&s, height] { splMessages_Drag(s, height); });
+    });
 
     list_ = new MessageListView(client_);
     list_->setObjectName(QStringLiteral("lvwMessages"));
@@ -528,6 +544,27 @@ void MainWindow::Load() {
         if (onLoad) onLoad(s_);
         if (!s_.Quitting) DisableCommands(s_);
     });
+    if (!s_.Quitting) RestoreSize();
+}
+
+// The size of the last run, as far as the screen holds it; the window's
+// frame (title bar, borders) and the menu bar stay on the screen too.
+void MainWindow::RestoreSize() {
+    const QScreen* screen = this->screen();
+    if (!screen) return;
+    const QRect space = screen->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const int menu = menuBar()->sizeHint().height();
+    const WindowSize size =
+        RememberedWindowSize(s_.app.extra, ToTwipsX(space.width() - frame.width()) + kFrameWidth,
+                             ToTwipsY(space.height() - frame.height() - menu) + kFrameHeight);
+    if (size.width == kMinWindowWidth && size.height == kMinWindowHeight) return;
+    resize(ToPixelsX(size.width - kFrameWidth), ToPixelsY(size.height - kFrameHeight) + menu);
+    // Moved back onto the screen when it now reaches past its edge.
+    const QRect outer = frameGeometry();
+    const int x = std::max(space.left(), std::min(outer.left(), space.right() + 1 - outer.width()));
+    const int y = std::max(space.top(), std::min(outer.top(), space.bottom() + 1 - outer.height()));
+    if (x != outer.left() || y != outer.top()) move(x, y);
 }
 
 // ---- WindowPort -----------------------------------------------------------
@@ -909,6 +946,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     if (!unloaded_) {
         unloaded_ = true;
+        // The size for the next run (that of the window not maximised).
+        const QRect g = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+        if (g.isValid())
+            RememberWindowSize(s_.app.extra, ToTwipsX(g.width()) + kFrameWidth,
+                               ToTwipsY(g.height() - menuBar()->sizeHint().height()) + kFrameHeight);
         try {
             if (onUnload) onUnload(s_);
         } catch (const ProgramEnding&) {

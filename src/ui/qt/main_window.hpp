@@ -143,6 +143,8 @@ private:
     FolderPane* folders_ = nullptr;
     int listPlace_[4] = {};
     void PlaceListAndPane();
+    int dragFrom_ = 0;  // the list's height in twips when the handle was pressed
+    void RestoreSize();
     QWidget* client_ = nullptr;
     QFrame* statBar_ = nullptr;
     QLabel* panels_[6] = {};
