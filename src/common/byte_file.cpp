@@ -1,5 +1,6 @@
 #include "common/byte_file.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -110,31 +111,71 @@ std::uint32_t LoadU24(const char* p) {
            static_cast<std::uint32_t>(b[2]) << 16;
 }
 
-std::string ReadWholeFile(const std::string& nativePath) {
-    std::int64_t size = 0;
+namespace {
+
+// Reads the open `fd` from its start: up to `limit` bytes, handed on in
+// pieces of `piece` bytes; `size` is what the file held when opened. The
+// descriptor is closed in every case.
+void ReadOpenFile(int fd, const std::string& nativePath, std::int64_t size, std::size_t limit, std::size_t piece,
+                  const std::function<void(std::string_view)>& take) {
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    const std::size_t total = std::min<std::uint64_t>(static_cast<std::uint64_t>(size), limit);
+    std::string buffer(std::min(total, piece), '\0');
+    std::size_t done = 0;
+    while (done < total) {
+        const std::size_t want = std::min(buffer.size(), total - done);
+        std::size_t got = 0;
+        while (got < want) {
+            const ssize_t n = ::read(fd, buffer.data() + got, want - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throw SystemFault("Impossible de lire le fichier", nativePath, errno);
+            if (n == 0) throw Fault(faults::kReadPastEnd);  // the file shrank meanwhile
+            got += static_cast<std::size_t>(n);
+        }
+        take(std::string_view(buffer.data(), got));
+        done += got;
+    }
+}
+
+int OpenForReading(const std::string& nativePath, std::int64_t& size) {
     const int fd = OpenRegularFile(nativePath, size);
     if (fd < 0) throw SystemFault("Impossible de lire le fichier", nativePath, fd == -ENXIO ? kNotRegularFile : -fd);
+    return fd;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const std::string& nativePath) {
+    std::int64_t size = 0;
+    const int fd = OpenForReading(nativePath, size);
     std::string data;
     try {
-        data.resize(static_cast<std::size_t>(size));
+        data.reserve(static_cast<std::size_t>(size));
     } catch (...) {
         ::close(fd);
         throw;
     }
-    std::size_t got = 0;
-    while (got < data.size()) {
-        const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : 0;
-            ::close(fd);
-            if (err != 0) throw SystemFault("Impossible de lire le fichier", nativePath, err);
-            throw Fault(faults::kReadPastEnd);  // the file shrank meanwhile
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
+    ReadOpenFile(fd, nativePath, size, static_cast<std::size_t>(size), static_cast<std::size_t>(size),
+                 [&](std::string_view p) { data.append(p); });
     return data;
+}
+
+std::string ReadFileHead(const std::string& nativePath, std::size_t limit) {
+    std::int64_t size = 0;
+    const int fd = OpenForReading(nativePath, size);
+    std::string data;
+    ReadOpenFile(fd, nativePath, size, limit, limit, [&](std::string_view p) { data.append(p); });
+    return data;
+}
+
+void ReadFileInPieces(const std::string& nativePath, std::size_t piece,
+                      const std::function<void(std::string_view)>& take) {
+    std::int64_t size = 0;
+    const int fd = OpenForReading(nativePath, size);
+    ReadOpenFile(fd, nativePath, size, static_cast<std::size_t>(size), piece, take);
 }
 
 }  // namespace pelicard

@@ -3,7 +3,9 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace pelicard {
 
@@ -43,5 +45,12 @@ int OpenRegularFile(const std::string& nativePath, std::int64_t& size);
 // Whole file as bytes; throws Fault "Impossible de lire le fichier <path>"
 // with the system's reason when it cannot be read.
 std::string ReadWholeFile(const std::string& nativePath);
+// The first `limit` bytes of the file (all of it when shorter); the same faults.
+std::string ReadFileHead(const std::string& nativePath, std::size_t limit);
+// The whole file handed to `take` in pieces of at most `piece` bytes, in
+// order, so that a file of any size is copied in bounded memory; the same
+// faults, also when the file shrinks while it is read.
+void ReadFileInPieces(const std::string& nativePath, std::size_t piece,
+                      const std::function<void(std::string_view)>& take);
 
 }  // namespace pelicard

@@ -241,6 +241,9 @@ std::size_t LineEndFrom(std::string_view raw, std::size_t from, std::size_t limi
 
 enum class Command { None, AllText, AllRaw, ModText, ModRaw, Print, AllComplete };
 
+// The piece in which a Windows Mail message file is copied.
+constexpr std::size_t kCopyPiece = 1 << 20;
+
 Command RunningCommand(const OperationKind& ops) {
     if (ops.PrintSelected) return Command::Print;
     if (ops.SaveAllText) return Command::AllText;
@@ -315,9 +318,21 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
     }
     const bool startsFile = opening;
 
-    // A raw copy of a Windows Mail message is the message file itself.
+    // A raw copy of a Windows Mail message is the message file itself: its
+    // head names the file, and the copy streams it (a message of any size
+    // is copied in bounded memory). A header longer than the head, or the
+    // copy whose subject is replaced, reads the whole file.
     std::string wmRaw;
-    if (raw && wm && !complete) wmRaw = ReadWholeFile(s.list.Wm[static_cast<std::size_t>(index)].FilePath);
+    bool streamWm = false;
+    if (raw && wm && !complete) {
+        const std::string& path = s.list.Wm[static_cast<std::size_t>(index)].FilePath;
+        if (cmd == Command::AllRaw) {
+            wmRaw = ReadFileHead(path, kCopyPiece);
+            // The first blank line in the head is the file's own header end.
+            streamWm = wmRaw.size() < kCopyPiece || wmRaw.find("\r\n\r\n") != npos;
+        }
+        if (!streamWm) wmRaw = ReadWholeFile(path);
+    }
     CompleteText whole;
     if (complete && !CompleteReadable(s, index, *rec.subject, whole)) return;
     std::string unmarked;  // a deleted message's text without the marks of its lost bytes
@@ -374,7 +389,17 @@ void SaveMessage(State& s, Command cmd, std::int32_t index, OutputMode mode) {
             break;
         case Command::AllRaw:
         case Command::AllComplete:
-            Write(s, rawText);
+            if (streamWm && wmRaw.size() == kCopyPiece) {
+                try {
+                    ReadFileInPieces(s.list.Wm[static_cast<std::size_t>(index)].FilePath, kCopyPiece,
+                                     [&](std::string_view piece) { WriteAll(s, piece); });
+                } catch (const Fault&) {
+                    AbandonOutput(s);  // no cut copy under the message's name
+                    throw;
+                }
+            } else {
+                Write(s, rawText);
+            }
             break;
         case Command::ModText: {
             const bool updating = s.EditorUpdate;

@@ -328,3 +328,29 @@ TEST_F(SaveTest, NothingIsSavedIntoTheFolderBeingRead) {
     EXPECT_EQ(s.exp.LeftOut[1].Id, 2);
     EXPECT_EQ(s.exp.LeftOut[1].Reason, "dossier de stockage situ\xE9 dans le dossier lu");
 }
+
+// A raw copy of a Windows Mail message is its file byte for byte, whatever
+// its size and wherever its header ends; large files are copied piece by
+// piece (the head names the copy .nws or .eml as the whole file would).
+TEST_F(SaveTest, LargeWindowsMailCopiesAreTheFileByteForByte) {
+    s.ops.SaveAllRaw = true;
+    const std::string big(3u << 20, 'x');
+    const struct {
+        std::string name, raw, extension;
+    } rows[] = {
+        {"small", "Subject: a\r\n\r\ncorps", ".eml"},
+        {"large", "Subject: b\r\nNewsgroups: fr.test\r\n\r\n" + big + "\r\nfin", ".nws"},
+        {"lf-only", "Subject: c\n\n" + big + "\r\n\r\nNewsgroups: x", ".eml"},
+        {"no-header-end", "Subject: d\r\n" + big, ".eml"},
+        {"late-header-end", "Subject: e\r\n" + big + "\r\nNewsgroups: y\r\n\r\nfin", ".nws"},
+        {"exactly-one-piece", "Subject: f\r\n\r\n" + std::string((1u << 20) - 15, 'y'), ".eml"},
+    };
+    for (const auto& r : rows) {
+        const std::int32_t i = Add(r.name, kDate, "corps", "<t>", r.raw);
+        ReadAlone(i);
+        const fs::path copy = Dir() + r.name + kKey + r.extension;
+        ASSERT_TRUE(fs::exists(copy)) << r.name;
+        EXPECT_TRUE(Slurp(copy) == r.raw) << r.name;
+    }
+    EXPECT_TRUE(window.boxes.empty());
+}
