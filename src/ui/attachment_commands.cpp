@@ -10,6 +10,7 @@
 #include "content/complete.hpp"
 #include "content/mime_parts.hpp"
 #include "export/attachment_files.hpp"
+#include "export/left_out.hpp"
 #include "export/msg_end.hpp"
 #include "ui/attachment_commands.hpp"
 #include "ui/window_logic.hpp"
@@ -46,20 +47,35 @@ std::string SizeText(std::size_t bytes) {
     return ToDecimal(tenths / 10) + "," + ToDecimal(tenths % 10) + (mega ? " Mo" : " Ko");
 }
 
-// The end of a command: the completion signal, then one box naming the
-// messages left out or saved cut short.
+// The end of a command: the completion signal (not after a stop), then the
+// one box naming the messages left out or saved cut short.
 void EndCommand(State& s) {
-    SignalDone(s);
-    if (s.exp.LeftOut.empty()) return;
-    std::string text = ToDecimal(static_cast<long long>(s.exp.LeftOut.size())) +
-                       " message(s) non enregistr\xE9(s) ou enregistr\xE9(s) en partie :";
-    std::size_t shown = 0;
-    for (const auto& m : s.exp.LeftOut) {
-        if (++shown > 40) break;
-        text += "\r\n" + ToDecimal(m.Id) + " \xAB " + m.Subject + " \xBB : " + m.Reason;
+    if (!s.CancelRequested) SignalDone(s);
+    ShowLeftOut(s);
+}
+
+// The messages chosen, in selection order.
+std::vector<std::int32_t> ChosenOrder(const State& s) {
+    const auto& order = s.selection.SelectionOrder;
+    const std::size_t end = std::min<std::size_t>(order.size(),
+                                                  static_cast<std::size_t>(std::max(s.selection.SelectionCount, 0)) + 1);
+    return end > 1 ? std::vector<std::int32_t>(order.begin() + 1, order.begin() + static_cast<std::ptrdiff_t>(end))
+                   : std::vector<std::int32_t>();
+}
+
+// Runs `each` over the chosen messages with the bar and «Annuler», which is
+// heard between two messages.
+template <typename Each>
+void OverChosen(State& s, const Each& each) {
+    const std::vector<std::int32_t> order = ChosenOrder(s);
+    s.window->SetProgress(0);
+    s.window->ShowProgress(true);
+    for (std::size_t k = 0; k < order.size() && !s.CancelRequested && !s.Quitting; ++k) {
+        each(order[k]);
+        s.window->SetProgress(100.0 * static_cast<double>(k + 1) / static_cast<double>(order.size()));
+        s.window->DoEvents();
     }
-    s.exp.LeftOut.clear();
-    ShowMessage(s, text, MsgIcon::Exclamation);
+    s.window->ShowProgress(false);
 }
 
 }  // namespace
@@ -91,22 +107,16 @@ void cmdAllComplete_Click(State& s) {
     RunGuarded(s, "cmdAllComplete_Click", [&] {
         if (s.EditorUpdate) return;
         CollectSelection(s);
-        s.exp.LeftOut.clear();
+        ClearLeftOut(s);
+        s.CancelRequested = false;
         s.window->SetEnabled("cmdDown", false);
         s.window->SetEnabled("cmdUp", false);
         s.ops.SaveAllComplete = true;
         s.ops.BatchRunning = true;
-        s.window->ShowProgress(true);
-        const std::vector<std::int32_t> order(s.selection.SelectionOrder.begin() + 1,
-                                              s.selection.SelectionOrder.begin() +
-                                                  std::min<std::size_t>(s.selection.SelectionOrder.size(),
-                                                                        static_cast<std::size_t>(std::max(s.selection.SelectionCount, 0)) + 1));
-        for (std::int32_t index : order) {
+        OverChosen(s, [&](std::int32_t index) {
             OutputMode mode = kAlone;
             MsgEnd(s, index, mode);
-            s.window->DoEvents();
-        }
-        s.window->ShowProgress(false);
+        });
         s.ops.BatchRunning = false;
         s.ops.SaveAllComplete = false;
         EndCommand(s);
@@ -116,7 +126,8 @@ void cmdAllComplete_Click(State& s) {
 void cmdSaveAttachments_Click(State& s) {
     RunGuarded(s, "cmdSaveAttachments_Click", [&] {
         if (s.EditorUpdate) return;
-        s.exp.LeftOut.clear();
+        ClearLeftOut(s);
+        s.CancelRequested = false;
         const std::int32_t shown = ShownMessage(s);
         const std::vector<int> picked = s.window->SelectedAttachmentRows();
         if (shown != 0 && !picked.empty()) {
@@ -124,16 +135,7 @@ void cmdSaveAttachments_Click(State& s) {
             SaveAttachments(s, shown, &only);
         } else {
             CollectSelection(s);
-            const std::vector<std::int32_t> order(s.selection.SelectionOrder.begin() + 1,
-                                                  s.selection.SelectionOrder.begin() +
-                                                      std::min<std::size_t>(s.selection.SelectionOrder.size(),
-                                                                            static_cast<std::size_t>(std::max(s.selection.SelectionCount, 0)) + 1));
-            s.window->ShowProgress(true);
-            for (std::int32_t index : order) {
-                SaveAttachments(s, index);
-                s.window->DoEvents();
-            }
-            s.window->ShowProgress(false);
+            OverChosen(s, [&](std::int32_t index) { SaveAttachments(s, index); });
         }
         EndCommand(s);
     });
