@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QTest>
 #include <QTreeWidget>
 #include <QPushButton>
@@ -88,6 +89,7 @@ TEST_F(QtStore, PaneShowsTheTreeAndAClickedFolderFillsTheList) {
     Trigger("mnuFileStore");
     ASSERT_TRUE(w->Folders()->isVisible());
     EXPECT_GT(w->List()->geometry().left(), w->Folders()->geometry().right());  // the pane to the left of the list
+    EXPECT_LE(w->List()->header()->length(), w->List()->viewport()->width());     // every column in sight
     EXPECT_EQ(w->Folders()->topLevelItemCount(), 5);
     EXPECT_EQ(w->Folders()->Item(6)->text(0), QStringLiteral("Martin (3)"));
     EXPECT_EQ(w->Folders()->Item(6)->parent(), w->Folders()->Item(5));

@@ -244,6 +244,9 @@ TEST_F(QtWindow, InputDuringASaveIsDroppedAndAnnulerStopsItKeepingTheFilesWritte
             QTest::keyClick(List(), Qt::Key_A, Qt::ControlModifier);
         } else if (k == 2) {
             ASSERT_TRUE(Control("cmdCancel")->isVisible());
+            QWidget* panel4 = Control("statBar(4)");  // the number selected stays in sight
+            const QRect panel(panel4->mapTo(w->centralWidget(), QPoint()), panel4->size());
+            EXPECT_FALSE(Control("cmdCancel")->geometry().intersects(panel) || Control("Bar")->geometry().intersects(Control("cmdCancel")->geometry()));
             QTest::mouseClick(Control("cmdCancel"), Qt::LeftButton);
         }
     };
@@ -255,6 +258,10 @@ TEST_F(QtWindow, InputDuringASaveIsDroppedAndAnnulerStopsItKeepingTheFilesWritte
     EXPECT_EQ(SelectedRows(), 4);
     EXPECT_FALSE(DoneShown() || Control("cmdCancel")->isVisible() || Control("Bar")->isVisible());
     EXPECT_TRUE(w->boxes.empty()) << w->boxes.front();
+    auto* written = Control<QLabel>("lblWritten");  // whole, not cut
+    const QString stopped = Q("Commande arr\xEAt\xE9" "e : 2 fichiers enregistr\xE9s dans \xAB Bo\xEEte de r\xE9" "ception \xBB");
+    EXPECT_TRUE(written->text().endsWith(stopped + QStringLiteral("</a>")) && written->width() > written->fontMetrics().horizontalAdvance(stopped))
+        << written->text().toStdString();
     Click("cmdAllNws");  // the next command runs whole
     EXPECT_EQ(std::distance(fs::directory_iterator(out), {}), 6);
     EXPECT_TRUE(DoneShown());

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -61,7 +62,7 @@ namespace {
 // borders, and the title bar with the menu bar.
 constexpr int kFrameWidth = 120;
 constexpr int kFrameHeight = 750;
-// Width of the "Annuler" button left of the progress bar.
+// Width of the "Annuler" button at the right end of the progress bar's place.
 constexpr int kCancelWidth = 900;
 
 QString ToQ(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
@@ -497,10 +498,27 @@ void MainWindow::LayOutStatusBar() {
     for (int i = 0; i < 6; ++i) {
         const int w = ToPixelsX(panelWidths_[i]);
         panels_[i]->setGeometry(x, 1, std::max(w - 2, 0), h - 2);
-        if (i == 2) written_->move(x, 1);
         x += w;
-        if (i == 4) written_->resize(std::max(x - written_->x() - 2, 0), h - 2);
     }
+    PlaceWritten();
+}
+
+// The notice of the last save starts over panel 3 and reaches the notice
+// «Opération terminée» (or the end of the bar); a text longer than that
+// covers panel 2 too, and is cut with "…" only beyond (its tooltip has the
+// folder).
+void MainWindow::PlaceWritten() {
+    if (!written_ || written_->isHidden()) return;
+    const int h = ToPixelsY(kStatusBarHeight);
+    int right = statBar_->width() - 2;
+    if (auto* end = qobject_cast<QWidget*>(Find("txtEnd")); end && !end->isHidden()) right = end->x() - 2;
+    const QFontMetrics metrics = written_->fontMetrics();
+    const int margins = 8;
+    const int need = metrics.horizontalAdvance(writtenText_) + margins;
+    const int left = std::max(panels_[1]->x(), std::min(panels_[2]->x(), right - need));
+    written_->setGeometry(left, 1, std::max(right - left, 0), h - 2);
+    const QString shown = metrics.elidedText(writtenText_, Qt::ElideRight, right - left - margins).toHtmlEscaped();
+    written_->setText(writtenLink_.isEmpty() ? shown : QStringLiteral("<a href=\"%1\">%2</a>").arg(writtenLink_, shown));
 }
 
 QObject* MainWindow::Find(std::string_view control) const {
@@ -643,19 +661,31 @@ void MainWindow::SetVisible(std::string_view control, bool on) {
     if (auto* w = qobject_cast<QWidget*>(o)) w->setVisible(on);
     else if (auto* a = qobject_cast<QAction*>(o)) a->setVisible(on);
     if (control == "tvwFolders") PlaceListAndPane();
+    if (control == "txtEnd") PlaceWritten();
 }
 
 // The list keeps its place while no store is open; with a store, the pane
 // takes the left part of that place.
 void MainWindow::PlaceListAndPane() {
     const int* p = listPlace_;
-    if (!folders_ || folders_->isHidden()) {
-        list_->setGeometry(ToPixelsX(p[0]), ToPixelsY(p[1]), ToPixelsX(p[2]), ToPixelsY(p[3]));
-        return;
-    }
     const int pane = std::min(3000, p[2] / 3), gap = 60;
-    folders_->setGeometry(ToPixelsX(p[0]), ToPixelsY(p[1]), ToPixelsX(pane), ToPixelsY(p[3]));
-    list_->setGeometry(ToPixelsX(p[0] + pane + gap), ToPixelsY(p[1]), ToPixelsX(p[2] - pane - gap), ToPixelsY(p[3]));
+    const bool shown = folders_ && !folders_->isHidden();
+    if (!shown) {
+        list_->setGeometry(ToPixelsX(p[0]), ToPixelsY(p[1]), ToPixelsX(p[2]), ToPixelsY(p[3]));
+    } else {
+        folders_->setGeometry(ToPixelsX(p[0]), ToPixelsY(p[1]), ToPixelsX(pane), ToPixelsY(p[3]));
+        list_->setGeometry(ToPixelsX(p[0] + pane + gap), ToPixelsY(p[1]), ToPixelsX(p[2] - pane - gap), ToPixelsY(p[3]));
+    }
+    // The column "Objet" gives up the pane's width, so that the date stays in sight.
+    const int cut = shown ? pane + gap : 0;
+    if (cut != subjectCut_) {
+        subjectCut_ = cut;
+        FitSubjectColumn();
+    }
+}
+
+void MainWindow::FitSubjectColumn() {
+    list_->setColumnWidth(0, ToPixelsX(std::max(subjectWidth_ - subjectCut_, kColumnWidths[0] / 2)));
 }
 
 bool MainWindow::IsVisible(std::string_view control) {
@@ -674,8 +704,13 @@ void MainWindow::SetChecked(std::string_view control, bool on) {
 
 void MainWindow::Move(std::string_view control, int left, int top, int width, int height) {
     if (control == "Bar" && cancel_) {
+        // «Annuler» takes the right end of the bar's place, so that the
+        // panels left of the bar (the phase, the number selected) stay in sight.
+        const QRect place(ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height));
         const int w = ToPixelsX(kCancelWidth);
-        cancel_->setGeometry(ToPixelsX(left) - w - ToPixelsX(60), ToPixelsY(top), w, ToPixelsY(height));
+        cancel_->setGeometry(place.right() + 1 - w, place.top(), w, place.height());
+        if (auto* bar = qobject_cast<QWidget*>(Find("Bar"))) bar->setGeometry(place.adjusted(0, 0, -w - ToPixelsX(60), 0));
+        return;
     }
     if (control == "lvwMessages" && list_) {
         listPlace_[0] = left, listPlace_[1] = top, listPlace_[2] = width, listPlace_[3] = height;
@@ -707,13 +742,12 @@ void MainWindow::SetPanelText(int panel, const std::string& text) {
 
 void MainWindow::ShowFilesWritten(const std::string& text, const std::string& folder) {
     const QString path = QString::fromStdString(folder);
-    const QString shown = ToQ(text).toHtmlEscaped();
-    written_->setText(path.isEmpty() ? shown
-                                     : QStringLiteral("<a href=\"%1\">%2</a>")
-                                           .arg(QUrl::fromLocalFile(path).toString().toHtmlEscaped(), shown));
+    writtenText_ = ToQ(text);
+    writtenLink_ = path.isEmpty() ? QString() : QUrl::fromLocalFile(path).toString().toHtmlEscaped();
     written_->setToolTip(path.isEmpty() ? QString() : U("Ouvrir le dossier ") + path);
     written_->show();
     written_->raise();
+    PlaceWritten();
 }
 
 void MainWindow::SetPanelWidth(int panel, int twips) {
@@ -744,8 +778,14 @@ void MainWindow::ListSetSorting(bool sorted, int sortKey, bool descending) {
 }
 void MainWindow::ListSetColumnWidth(int column, int twips) {
     if (column < 1 || column > 5) return;
-    if (twips <= 0) list_->setColumnHidden(column - 1, true);
-    else list_->setColumnWidth(column - 1, ToPixelsX(twips));
+    if (twips <= 0) {
+        list_->setColumnHidden(column - 1, true);
+    } else if (column == 1) {
+        subjectWidth_ = twips;
+        FitSubjectColumn();
+    } else {
+        list_->setColumnWidth(column - 1, ToPixelsX(twips));
+    }
 }
 
 void MainWindow::FolderPaneClear() { folders_->Clear(); }

@@ -143,6 +143,10 @@ private:
     FolderPane* folders_ = nullptr;
     int listPlace_[4] = {};
     void PlaceListAndPane();
+    // The column "Objet": its width as the resize rules set it (twips), and
+    // what the folder pane takes from it while shown.
+    int subjectWidth_ = 6510, subjectCut_ = 0;
+    void FitSubjectColumn();
     int dragFrom_ = 0;  // the list's height in twips when the handle was pressed
     void RestoreSize();
     QWidget* client_ = nullptr;
@@ -150,6 +154,8 @@ private:
     QLabel* panels_[6] = {};
     QPushButton* cancel_ = nullptr;
     QLabel* written_ = nullptr;  // after a save: how many files, where (a link to the folder)
+    QString writtenText_, writtenLink_;
+    void PlaceWritten();
     int panelWidths_[6] = {};
     QtPrinter* printer_ = nullptr;
     QByteArray doneWav_;
