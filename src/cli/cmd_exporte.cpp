@@ -10,6 +10,7 @@
 #include <iostream>
 #include <new>
 #include <optional>
+#include <unistd.h>
 
 #include "app/linux_folders.hpp"
 #include "app/services.hpp"
@@ -320,6 +321,25 @@ int Run(Session& session, const Options& o) {
     return TellLeftOut(s, indexFaults);
 }
 
+#if defined(PELICARD_PDF_TWIN) && !defined(PELICARD_WITH_QT)
+// The twin program beside this one, built with the Qt printer, runs the
+// command in this process's place; 1 when it cannot be found or started.
+int RunPdfTwin(const char* twin, const std::vector<std::string>& args) {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::string path = (self.parent_path() / twin).string();
+    std::vector<std::string> all{path, "exporte"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::cout.flush();
+    std::cerr.flush();
+    if (!ec) ::execv(path.c_str(), argv.data());
+    return Refuse("l'impression en PDF n'est pas disponible : " + path + " ne peut pas \xC3\xAAtre lanc\xC3\xA9");
+}
+#endif
+
 }  // namespace
 
 int CmdExporte(const std::vector<std::string>& given) {
@@ -327,6 +347,9 @@ int CmdExporte(const std::vector<std::string>& given) {
     const TextOptions options = TakeTextOptions(args, true);
     Options o;
     if (int rc = ParseArgs(args, o); rc != 0) return rc;
+#if defined(PELICARD_PDF_TWIN) && !defined(PELICARD_WITH_QT)
+    if (o.output == Output::Pdf) return RunPdfTwin(PELICARD_PDF_TWIN, given);
+#endif
     Session session;
     session.recover = o.recover;
     State& s = session.state;
