@@ -118,7 +118,7 @@ Row RowOf(const State& s, std::size_t i) {
         return {e.Subject, e.Sender, e.DateText, e.DateKey, e.ThreadKey, e.SubjectU8, e.SenderU8};
     }
     const MessageEntry& e = s.list.Oe[i];
-    return {e.Subject, e.Sender, e.DateText, e.DateKey, e.ThreadKey, e.SubjectU8, e.SenderU8};
+    return {e.Subject, e.Sender, e.DateText, e.DateKey, e.ThreadKey, e.U8.Subject(), e.U8.Sender()};
 }
 
 }  // namespace

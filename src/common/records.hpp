@@ -2,7 +2,9 @@
 // working texts of the current message, the operation flags and the settings.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pelicard {
@@ -11,6 +13,41 @@ namespace pelicard {
 // the recovery scan among the blocks no index record reaches (live ones, or
 // blocks the client freed when the message was deleted).
 enum class RecoveryState : std::uint8_t { Indexed, Recovered, Deleted };
+
+// The UTF-8 forms of a listed subject and sender, kept by the complete
+// decoding when they hold characters beyond Windows-1252; empty otherwise.
+// Held apart, and only when there are some, so that an entry without them
+// (every entry of the fixed reading) costs one pointer.
+class Utf8Forms {
+public:
+    Utf8Forms() = default;
+    Utf8Forms(const Utf8Forms& o) : held_(o.held_ ? std::make_unique<Held>(*o.held_) : nullptr) {}
+    Utf8Forms& operator=(const Utf8Forms& o) {
+        if (this != &o) held_ = o.held_ ? std::make_unique<Held>(*o.held_) : nullptr;
+        return *this;
+    }
+    Utf8Forms(Utf8Forms&&) noexcept = default;
+    Utf8Forms& operator=(Utf8Forms&&) noexcept = default;
+
+    const std::string& Subject() const { return held_ ? held_->subject : Empty(); }
+    const std::string& Sender() const { return held_ ? held_->sender : Empty(); }
+    void SetSubject(std::string utf8) { Set(held_ ? &held_->subject : nullptr, &Held::subject, std::move(utf8)); }
+    void SetSender(std::string utf8) { Set(held_ ? &held_->sender : nullptr, &Held::sender, std::move(utf8)); }
+
+private:
+    struct Held {
+        std::string subject, sender;
+    };
+    static const std::string& Empty() {
+        static const std::string none;
+        return none;
+    }
+    void Set(std::string* at, std::string Held::*field, std::string utf8) {
+        if (at) *at = std::move(utf8);
+        else if (!utf8.empty()) (*(held_ = std::make_unique<Held>())).*field = std::move(utf8);
+    }
+    std::unique_ptr<Held> held_;
+};
 
 // One listed Outlook Express message.
 struct MessageEntry {
@@ -24,10 +61,7 @@ struct MessageEntry {
     std::int32_t RecoveredChain = 0;  // 1-based chain of the recovery scan; 0 when indexed
     std::uint32_t IndexFlags = 0;  // the index record's flags (read, answered …)
     bool HasIndexFlags = false;    // the record keeps them
-    // UTF-8 forms kept by the complete decoding when the text holds
-    // characters beyond Windows-1252; empty otherwise.
-    std::string SubjectU8{};
-    std::string SenderU8{};
+    Utf8Forms U8{};
 };
 
 // One listed Windows Mail message.

@@ -274,7 +274,7 @@ void MsgProcessing(State& s, std::int32_t index, OutputMode& mode) {
             RepairCharacters(s);
             TidyLines(t.BodyText);
         }
-        SetCompanions(s, entry.SubjectU8, entry.Sender, entry.SenderU8);
+        SetCompanions(s, entry.U8.Subject(), entry.Sender, entry.U8.Sender());
 
         if (mode == kAlone) {
             s.EditorUpdate = true;

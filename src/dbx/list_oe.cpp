@@ -75,8 +75,11 @@ void TakeRecordValues(State& s, std::int32_t i) {
             }
             case 0x0D:
                 e.Sender = CutAtNul(std::move(v));
-                if (s.content.FullDecoding && WantsFullDecoding(e.Sender))
-                    e.Sender = FromUtf8(DecodeHeaderValue(e.Sender), e.SenderU8);
+                if (s.content.FullDecoding && WantsFullDecoding(e.Sender)) {
+                    std::string u8;
+                    e.Sender = FromUtf8(DecodeHeaderValue(e.Sender), u8);
+                    e.U8.SetSender(std::move(u8));
+                }
                 break;
             case 0x12:
                 e.DateText = DateString(s, v);
@@ -172,7 +175,7 @@ void CompleteListOE(State& s) {
                 std::string subject = std::move(src.Subject);
                 if (k != from) {
                     to.Sender = std::move(src.Sender);
-                    to.SenderU8 = std::move(src.SenderU8);
+                    to.U8 = std::move(src.U8);
                     to.DateText = std::move(src.DateText);
                     to.ThreadKey = std::move(src.ThreadKey);
                     to.IndexFlags = src.IndexFlags;
@@ -183,10 +186,13 @@ void CompleteListOE(State& s) {
                 to.TextOffset = t;
                 if (!subject.empty()) {
                     std::erase_if(subject, [](char c) { return c >= 1 && c <= 31; });
-                    if (s.content.FullDecoding && WantsFullDecoding(subject))
-                        to.Subject = FromUtf8(DecodeHeaderValue(subject), to.SubjectU8);
-                    else
+                    if (s.content.FullDecoding && WantsFullDecoding(subject)) {
+                        std::string u8;
+                        to.Subject = FromUtf8(DecodeHeaderValue(subject), u8);
+                        to.U8.SetSubject(std::move(u8));
+                    } else {
                         to.Subject = Decode(s, std::move(subject));
+                    }
                 } else {
                     to.Subject = "(Objet non pr\xE9" "cis\xE9)";
                 }

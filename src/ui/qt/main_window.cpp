@@ -387,7 +387,7 @@ void MainWindow::BuildControls() {
             return column == 0 ? &s_.list.Wm[k].SubjectU8 : &s_.list.Wm[k].SenderU8;
         }
         if (k >= s_.list.Oe.size()) return nullptr;
-        return column == 0 ? &s_.list.Oe[k].SubjectU8 : &s_.list.Oe[k].SenderU8;
+        return column == 0 ? &s_.list.Oe[k].U8.Subject() : &s_.list.Oe[k].U8.Sender();
     });
     list_->setHeaderLabels({U("Objet"), U("Émetteur"), U("Date"), U("Dates pour tri"), U("ID")});
     for (int c = 0; c < 5; ++c) {
