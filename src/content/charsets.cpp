@@ -109,7 +109,17 @@ bool EncodedWordAt(std::string_view v, std::size_t at, std::size_t& end, std::st
 
 void EnsureMimeLibrary() { EnsureGMime(); }
 
-bool IsValidUtf8(std::string_view bytes) { return g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr); }
+bool IsValidUtf8(std::string_view bytes) {
+    // GLib refuses a NUL byte inside the length it is given, yet NUL is a
+    // character of UTF-8 like any other: the pieces around it are checked.
+    for (std::size_t from = 0;;) {
+        const std::size_t nul = bytes.find('\0', from);
+        const std::string_view piece = bytes.substr(from, nul == npos ? npos : nul - from);
+        if (!g_utf8_validate(piece.data(), static_cast<gssize>(piece.size()), nullptr)) return false;
+        if (nul == npos) return true;
+        from = nul + 1;
+    }
+}
 
 std::string UnknownBytesToUtf8(std::string_view bytes) {
     if (IsValidUtf8(bytes)) return std::string(bytes);

@@ -114,6 +114,9 @@ TEST(DecodeHeaderValue, BadWordsStayAsWritten) {
         {"=?utf-8?Q?" + big + "?=", big},
         {std::string(50000, '=') + "?", std::string(50000, '=') + "?"},
         {"=?" + std::string(100000, '?'), "=?" + std::string(100000, '?')},
+        // A NUL byte is a character: the UTF-8 text around it stays UTF-8.
+        {std::string("caf\xC3\xA9\0 =?utf-8?Q?x?=", 20), std::string("caf\xC3\xA9\0 x", 8)},
+        {std::string("=?utf-8?B?w6k=?= \0\xE9", 19), std::string("\xC3\xA9 \0\xC3\xA9", 6)},
     };
     for (const auto& [raw, decoded] : cases) {
         SCOPED_TRACE(raw.substr(0, 60));
