@@ -14,32 +14,8 @@ cmake --build "$BUILD" -j1 --target dbx_gen pelicard-extract >/dev/null
 WORK=$(mktemp -d /tmp/pelicard-bench.XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
 DBX_GEN_ATTACHMENTS=10 "$BUILD/bench/dbx_gen" "$WORK/bench.dbx" "$COUNT"
-# undbx walks the tree by its counts (see run_exporte.sh).
-python3 - "$WORK/bench.dbx" <<'PY'
-import struct, sys
-path = sys.argv[1]
-d = bytearray(open(path, 'rb').read())
-size = len(d)
-seen = set()
-def walk(off, parent):
-    if off == 0 or off in seen or off + 0x27C > size:
-        return 0
-    seen.add(off)
-    struct.pack_into('<I', d, off + 0x0C, parent)
-    left = walk(struct.unpack_from('<I', d, off + 0x08)[0], off)
-    struct.pack_into('<I', d, off + 0x14, left)
-    total = left
-    for k in range(d[off + 0x11]):
-        e = off + 0x18 + 12 * k
-        sub = walk(struct.unpack_from('<I', d, e + 4)[0], off)
-        struct.pack_into('<I', d, e + 8, sub)
-        total += 1 + sub
-    return total
-sys.setrecursionlimit(10000)
-walk(struct.unpack_from('<I', d, 0xE4)[0], 0)
-struct.pack_into('<I', d, 0x7C, size)
-open(path, 'wb').write(d)
-PY
+# undbx walks the tree by its counts (see undbx_fixup.py).
+python3 "$ROOT/bench/undbx_fixup.py" "$WORK/bench.dbx"
 ls -l "$WORK/bench.dbx" | awk '{printf "file: %.0f MB\n", $5 / 1e6}'
 cat "$WORK/bench.dbx" >/dev/null  # warm the page cache
 
