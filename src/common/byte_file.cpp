@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
 #include <unistd.h>
 
 #include "common/fault.hpp"
@@ -113,32 +112,11 @@ std::uint32_t LoadU24(const char* p) {
 
 namespace {
 
-// Reads the open `fd` from its start: up to `limit` bytes, handed on in
-// pieces of `piece` bytes; `size` is what the file held when opened. The
-// descriptor is closed in every case.
-void ReadOpenFile(int fd, const std::string& nativePath, std::int64_t size, std::size_t limit, std::size_t piece,
-                  const std::function<void(std::string_view)>& take) {
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    const std::size_t total = std::min<std::uint64_t>(static_cast<std::uint64_t>(size), limit);
-    std::string buffer(std::min(total, piece), '\0');
-    std::size_t done = 0;
-    while (done < total) {
-        const std::size_t want = std::min(buffer.size(), total - done);
-        std::size_t got = 0;
-        while (got < want) {
-            const ssize_t n = ::read(fd, buffer.data() + got, want - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) throw SystemFault("Impossible de lire le fichier", nativePath, errno);
-            if (n == 0) throw Fault(faults::kReadPastEnd);  // the file shrank meanwhile
-            got += static_cast<std::size_t>(n);
-        }
-        take(std::string_view(buffer.data(), got));
-        done += got;
-    }
-}
+// Closes a descriptor on every way out.
+struct FdCloser {
+    int fd;
+    ~FdCloser() { ::close(fd); }
+};
 
 int OpenForReading(const std::string& nativePath, std::int64_t& size) {
     const int fd = OpenRegularFile(nativePath, size);
@@ -146,36 +124,46 @@ int OpenForReading(const std::string& nativePath, std::int64_t& size) {
     return fd;
 }
 
+// The next `n` bytes of `fd` into `into`; throws when they cannot all be read
+// (the file shrank meanwhile, or the system's reason).
+void ReadExactly(int fd, const std::string& nativePath, char* into, std::size_t n) {
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd, into + got, n - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) throw SystemFault("Impossible de lire le fichier", nativePath, errno);
+        if (r == 0) throw Fault(faults::kReadPastEnd);
+        got += static_cast<std::size_t>(r);
+    }
+}
+
+// The first `limit` bytes of the file, read straight into the string returned.
+std::string ReadStart(const std::string& nativePath, std::uint64_t limit) {
+    std::int64_t size = 0;
+    FdCloser f{OpenForReading(nativePath, size)};
+    std::string data(static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(size), limit)), '\0');
+    ReadExactly(f.fd, nativePath, data.data(), data.size());
+    return data;
+}
+
 }  // namespace
 
-std::string ReadWholeFile(const std::string& nativePath) {
-    std::int64_t size = 0;
-    const int fd = OpenForReading(nativePath, size);
-    std::string data;
-    try {
-        data.reserve(static_cast<std::size_t>(size));
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ReadOpenFile(fd, nativePath, size, static_cast<std::size_t>(size), static_cast<std::size_t>(size),
-                 [&](std::string_view p) { data.append(p); });
-    return data;
-}
+std::string ReadWholeFile(const std::string& nativePath) { return ReadStart(nativePath, UINT64_MAX); }
 
-std::string ReadFileHead(const std::string& nativePath, std::size_t limit) {
-    std::int64_t size = 0;
-    const int fd = OpenForReading(nativePath, size);
-    std::string data;
-    ReadOpenFile(fd, nativePath, size, limit, limit, [&](std::string_view p) { data.append(p); });
-    return data;
-}
+std::string ReadFileHead(const std::string& nativePath, std::size_t limit) { return ReadStart(nativePath, limit); }
 
 void ReadFileInPieces(const std::string& nativePath, std::size_t piece,
                       const std::function<void(std::string_view)>& take) {
     std::int64_t size = 0;
-    const int fd = OpenForReading(nativePath, size);
-    ReadOpenFile(fd, nativePath, size, static_cast<std::size_t>(size), piece, take);
+    FdCloser f{OpenForReading(nativePath, size)};
+    auto left = static_cast<std::uint64_t>(size);
+    std::string buffer(static_cast<std::size_t>(std::min<std::uint64_t>(left, std::max<std::size_t>(piece, 1))), '\0');
+    while (left > 0) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+        ReadExactly(f.fd, nativePath, buffer.data(), n);
+        take(std::string_view(buffer.data(), n));
+        left -= n;
+    }
 }
 
 }  // namespace pelicard
