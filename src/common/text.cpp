@@ -257,22 +257,33 @@ char CodePointToCp1252(char32_t cp) {
     return '?';
 }
 
+namespace {
+
+// Where the run of ASCII bytes starting at `i` ends.
+std::size_t AsciiRunEnd(std::string_view s, std::size_t i) {
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    return i;
+}
+
+}  // namespace
+
 std::string Cp1252ToUtf8(std::string_view s) {
     std::string out;
     out.reserve(s.size() + s.size() / 8);
-    for (unsigned char c : s) {
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            continue;
-        }
-        char32_t cp = Cp1252ToCodePoint(c);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        // ASCII is the same in both: copied a run at a time.
+        const std::size_t run = AsciiRunEnd(s, i);
+        out.append(s.data() + i, run - i);
+        if (run == s.size()) break;
+        i = run;
+        const char32_t cp = Cp1252ToCodePoint(static_cast<unsigned char>(s[i]));
         if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            const char two[] = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+            out.append(two, 2);
         } else {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            const char three[] = {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                                  static_cast<char>(0x80 | (cp & 0x3F))};
+            out.append(three, 3);
         }
     }
     return out;
@@ -283,12 +294,11 @@ std::string Utf8ToCp1252(std::string_view s) {
     out.reserve(s.size());
     std::size_t i = 0;
     while (i < s.size()) {
+        const std::size_t run = AsciiRunEnd(s, i);
+        out.append(s.data() + i, run - i);
+        i = run;
+        if (i == s.size()) break;
         unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            ++i;
-            continue;
-        }
         int len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
         char32_t cp = len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
         bool ok = len != 0 && i + static_cast<std::size_t>(len) <= s.size();

@@ -1,5 +1,7 @@
 #include "content/full_decode.hpp"
 
+#include <algorithm>
+
 #include <gmime/gmime.h>
 #include <unordered_map>
 
@@ -35,15 +37,13 @@ std::string CrLfLines(std::string_view t) {
     std::string out;
     out.reserve(t.size() + t.size() / 32);
     for (std::size_t i = 0; i < t.size(); ++i) {
-        const char c = t[i];
-        if (c == '\r') {
-            out += kCrLf;
-            if (i + 1 < t.size() && t[i + 1] == '\n') ++i;
-        } else if (c == '\n') {
-            out += kCrLf;
-        } else {
-            out.push_back(c);
-        }
+        // The text between two line ends is copied whole.
+        const std::size_t end = std::min(t.find_first_of("\r\n", i), t.size());
+        out.append(t.data() + i, end - i);
+        if (end == t.size()) break;
+        i = end;
+        out += kCrLf;
+        if (t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
     }
     return out;
 }
@@ -54,7 +54,14 @@ std::string CrLfLines(std::string_view t) {
 std::string Cp1252WithReferences(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
-    for (const char* p = utf8.data(); p < utf8.data() + utf8.size(); p = g_utf8_next_char(p)) {
+    const char* const end = utf8.data() + utf8.size();
+    for (const char* p = utf8.data(); p < end; p = g_utf8_next_char(p)) {
+        // ASCII is the same in both: copied a run at a time.
+        const char* q = p;
+        while (q < end && static_cast<unsigned char>(*q) < 0x80) ++q;
+        out.append(p, static_cast<std::size_t>(q - p));
+        if (q == end) break;
+        p = q;
         const gunichar cp = g_utf8_get_char(p);
         const char c = CodePointToCp1252(cp);
         if (c == '?' && cp != '?')
