@@ -39,7 +39,16 @@ void AppendEscape(std::string& out, const char* format, unsigned char u) {
 // spaces, other control characters are written as \xHH.
 void AppendField(std::string& out, const std::string& cp1252) {
     static const Utf8Table table;
-    for (char c : cp1252) {
+    const char* p = cp1252.data();
+    const char* const end = p + cp1252.size();
+    while (p != end) {
+        // Printable ASCII goes out as it is, a run at a time.
+        const char* run = p;
+        while (run != end && static_cast<unsigned char>(*run) >= 0x20 && static_cast<unsigned char>(*run) < 0x7F) ++run;
+        out.append(p, run);
+        if (run == end) break;
+        p = run + 1;
+        const char c = *run;
         const auto u = static_cast<unsigned char>(c);
         if (c == '\t' || c == '\r' || c == '\n')
             out += ' ';
@@ -99,6 +108,13 @@ struct Row {
 // A field whose UTF-8 companion says more than its core text.
 void AppendUtf8Field(std::string& out, const std::string& utf8) {
     for (std::size_t i = 0; i < utf8.size(); ++i) {
+        std::size_t run = i;
+        while (run < utf8.size() && static_cast<unsigned char>(utf8[run]) >= 0x20 &&
+               static_cast<unsigned char>(utf8[run]) < 0x7F)
+            ++run;
+        out.append(utf8, i, run - i);
+        if (run == utf8.size()) break;
+        i = run;
         const char c = utf8[i];
         const auto u = static_cast<unsigned char>(c);
         if (c == '\t' || c == '\r' || c == '\n')
@@ -160,7 +176,12 @@ int CmdListe(const std::vector<std::string>& argsIn) {
     }
     if (source.empty()) return UsageError("SOURCE manquante");
 
-    Session session;
+    // The session lives until the process ends, and the system takes its
+    // memory back at once: freeing the list entry by entry would add a
+    // tenth to the listing's time.
+    static Session* kept = nullptr;
+    kept = new Session;
+    Session& session = *kept;
     session.recover = recover;
     options.ApplyTo(session.state);
     std::string label;

@@ -94,7 +94,8 @@ public:
 };
 
 // Offset from UTC, in seconds, in force at a given instant (seconds since
-// 1970-01-01 UTC), from the time-zone database.
+// 1970-01-01 UTC), from the time-zone database. Reading a large .dbx file
+// asks from two threads at once.
 class TimeZonePort {
 public:
     virtual ~TimeZonePort() = default;

@@ -32,7 +32,9 @@ void SeedConversations(State& s) {
     d.ParentKeyStart.assign(static_cast<std::size_t>(n) + 1, 0);
     for (std::int32_t i = 1; i <= n; ++i) {
         const auto k = static_cast<std::size_t>(i);
+        // No record value leaves the subject empty; StandardSubject never does.
         std::string subject = std::move(d.ConversationSubject[k]);
+        if (subject.empty()) subject = EmptyConversationSubject();
         if (EqualsNoCase(subject, EmptyConversationSubject())) {
             std::string number = ToDecimal(i);
             if (number.size() < 5) number.insert(0, 5 - number.size(), '0');
@@ -243,13 +245,21 @@ void SortOEByID(State& s, std::int32_t lo, std::int32_t hi) {
             at += size[byKey[k]];
         }
         // Each entry goes to its place by following the cycles of the
-        // permutation, in place: no second table of entries.
+        // permutation, in place: no second table of entries. The entries a
+        // cycle reaches next are fetched ahead, so that the swaps do not
+        // wait on memory one after the other.
         std::vector<std::size_t> to(count);
         for (std::size_t k = 0; k < count; ++k) to[k] = start[group[k]]++;
+        MessageEntry* const base = list.data() + lo;
+        constexpr int kAhead = 4;
         for (std::size_t k = 0; k < count; ++k) {
             while (to[k] != k) {
+                std::size_t ahead = to[k];
+                for (int a = 0; a < kAhead && ahead != k; ++a) ahead = to[ahead];
+                const char* line = reinterpret_cast<const char*>(base + ahead);
+                for (std::size_t b = 0; b < sizeof(MessageEntry); b += 64) __builtin_prefetch(line + b, 1);
                 const std::size_t t = to[k];
-                std::swap(list[static_cast<std::size_t>(lo) + k], list[static_cast<std::size_t>(lo) + t]);
+                std::swap(base[k], base[t]);
                 std::swap(to[k], to[t]);
             }
         }

@@ -89,6 +89,12 @@ std::string DateString(State& s, std::string_view v) {
 
 std::string DateSort(State& s, const std::string& t) {
     try {
+        if (t.size() >= 19) {
+            // Every piece lies inside the text: one string, built in place.
+            const char key[] = {t[6], t[7], t[8], t[9], t[3], t[4], t[0], t[1], ' ', t[11], t[12], t[14], t[15],
+                                t[t.size() - 2], t[t.size() - 1]};
+            return std::string(key, sizeof key);
+        }
         std::string right = t.size() <= 2 ? t : t.substr(t.size() - 2);
         return Mid(t, 7, 4) + Mid(t, 4, 2) + Mid(t, 1, 2) + " " + Mid(t, 12, 2) + Mid(t, 15, 2) + right;
     } catch (const std::exception& e) {

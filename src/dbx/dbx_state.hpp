@@ -74,11 +74,14 @@ struct DbxState {
     // Attribute table (4 bytes per attribute, as stored) and data area of the
     // record read last, HeldRecord (-1 for none); reused by the next read.
     std::int32_t HeldRecord = -1;
+    // The records of a large file are read by two threads; this one alone
+    // when set (the tests compare both ways).
+    bool OneReader = false;
     std::string HeldTable;
     std::string HeldData;
 
     // Working lists of the list build (1-based, released when it ends).
-    std::vector<std::string> ConversationSubject;
+    std::vector<std::string> ConversationSubject;  // empty: the record gave none
     std::vector<std::string> ReferenceChain;
     // Where each chain's parent key begins: the chain's last "<…>".
     std::vector<std::size_t> ParentKeyStart;

@@ -1,5 +1,8 @@
 #include "dbx/list_oe.hpp"
 
+#include <atomic>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "common/fault.hpp"
@@ -35,14 +38,27 @@ void TakeFlags(State& s, std::int32_t i, int k, MessageEntry& e) {
     e.HasIndexFlags = true;
 }
 
+// Where phase 1 puts the values of one record.
+struct RecordValues {
+    MessageEntry& entry;
+    std::string& conversationSubject;
+    std::string& referenceChain;
+};
+
+RecordValues ValuesOf(State& s, std::int32_t i) {
+    const auto k = static_cast<std::size_t>(i);
+    return {s.list.Oe[k], s.dbx.ConversationSubject[k], s.dbx.ReferenceChain[k]};
+}
+
 // Phase 1 for one record: takes its display values, keeps its text position
-// and releases its bytes.
-void TakeRecordValues(State& s, std::int32_t i) {
+// and releases its bytes. `s` reads the record (its file, read window and
+// record table); the values go to `out`.
+void TakeRecordValues(State& s, std::int32_t i, RecordValues out) {
     DbxIndexRecord& r = s.dbx.Records[static_cast<std::size_t>(i)];
     if (r.RecordOffset <= 0) return;
     ReadIndexRecord(s, i);
     if (!r.Read) return;
-    MessageEntry& e = s.list.Oe[static_cast<std::size_t>(i)];
+    MessageEntry& e = out.entry;
     for (int k = 0; k < r.AttributeCount; ++k) {
         const int d = static_cast<unsigned char>(s.dbx.HeldTable[static_cast<std::size_t>(4 * k)]);
         if (d == 0x01 || d == 0x81) {
@@ -55,7 +71,7 @@ void TakeRecordValues(State& s, std::int32_t i) {
             case 0x05:
                 v = CutAtNul(std::move(v));
                 if (s.content.FullDecoding && WantsFullDecoding(v)) v = Utf8ToCp1252(DecodeHeaderValue(v));
-                s.dbx.ConversationSubject[static_cast<std::size_t>(i)] = StandardSubject(v);
+                out.conversationSubject = StandardSubject(v);
                 break;
             case 0x07:
                 e.ThreadKey = TrimSpaces(CutAtNul(std::move(v)));
@@ -70,7 +86,7 @@ void TakeRecordValues(State& s, std::int32_t i) {
             case 0x0A: {
                 v = CutAtNul(std::move(v));
                 std::erase(v, ' ');
-                s.dbx.ReferenceChain[static_cast<std::size_t>(i)] = std::move(v);
+                out.referenceChain = std::move(v);
                 break;
             }
             case 0x0D:
@@ -96,11 +112,74 @@ void Shrink(std::vector<T>& v, std::size_t size) {
     v.resize(size);
 }
 
+// Phase 1 of a large file is read by two threads: this one reads the
+// second half of the record table on a thread of its own, with a reader
+// state of its own (read window, held record, a copy of the record table),
+// and puts the values straight into the shared tables, at entries the
+// first thread never touches. Every record is read by the same procedure
+// as on one thread, so the tables come out the same.
+class SecondReader {
+public:
+    SecondReader(State& s, std::int32_t from, std::int32_t to) : from_(from), to_(to), next_(from) {
+        reader_.timeZone = s.timeZone;
+        reader_.dbx.File = s.dbx.File;
+        reader_.dbx.Records = s.dbx.Records;
+        thread_ = std::thread([this, &s] { Run(s); });
+    }
+    SecondReader(const SecondReader&) = delete;
+    SecondReader& operator=(const SecondReader&) = delete;
+    ~SecondReader() { Stop(); }
+
+    // Stops between two records and waits for the thread.
+    void Stop() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+
+    // Waits for the thread and keeps the state of the records it read; the
+    // first record it did not read (past `to` when it read them all). A
+    // record whose reading failed is not kept: its values are emptied again,
+    // and the first thread reads it and meets the fault itself.
+    std::int32_t Finish(State& s) {
+        if (thread_.joinable()) thread_.join();
+        for (std::int32_t i = from_; i < next_; ++i)
+            s.dbx.Records[static_cast<std::size_t>(i)] = reader_.dbx.Records[static_cast<std::size_t>(i)];
+        if (next_ <= to_) {
+            const RecordValues v = ValuesOf(s, next_);
+            v.entry = MessageEntry{};
+            v.conversationSubject.clear();
+            v.referenceChain.clear();
+        }
+        return next_;
+    }
+
+private:
+    void Run(State& s) {
+        try {
+            for (; next_ <= to_ && !stop_; ++next_) TakeRecordValues(reader_, next_, ValuesOf(s, next_));
+        } catch (...) {
+            // Left to the first thread (see Finish).
+        }
+    }
+
+    State reader_;
+    const std::int32_t from_, to_;
+    std::int32_t next_;  // read by the first thread only once the thread has ended
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// Records from which phase 1 is read by two threads; below, one thread is
+// quicker than starting another.
+constexpr std::int32_t kRecordsForTwoReaders = 8192;
+
 // Lets the window run; true when the user asked the opening to stop, the
-// build's tables then released (the opener empties the list).
-bool StopAsked(State& s) {
+// build's tables then released (the opener empties the list). A second
+// reader still running is stopped first.
+bool StopAsked(State& s, std::optional<SecondReader>* second = nullptr) {
     s.window->DoEvents();
     if (!s.CancelRequested) return false;
+    if (second) second->reset();
     s.window->ShowProgress(false);
     s.dbx.ConversationSubject = {};
     s.dbx.ReferenceChain = {};
@@ -150,13 +229,24 @@ void CompleteListOE(State& s) {
         s.window->ShowProgress(true);
         s.window->SetPanelText(3, "  Phases de construction");
         if (StopAsked(s)) return;
-        // A record without a conversation subject counts as one whose
-        // subject is empty.
-        d.ConversationSubject.assign(size, EmptyConversationSubject());
+        // A record without a conversation subject keeps an empty one, which
+        // counts as the subject of an empty subject (see SeedConversations).
+        d.ConversationSubject.assign(size, std::string());
         d.ReferenceChain.assign(size, std::string());
 
-        for (std::int32_t i = 1; i <= m; ++i) {
-            TakeRecordValues(s, i);
+        // The complete decoding goes through the MIME library: one thread.
+        const std::int32_t split = m >= kRecordsForTwoReaders && !s.content.FullDecoding && !d.OneReader ? m / 2 : m;
+        std::optional<SecondReader> second;
+        if (split < m) second.emplace(s, split + 1, m);
+        for (std::int32_t i = 1; i <= split; ++i) {
+            TakeRecordValues(s, i, ValuesOf(s, i));
+            AdvanceProgress(s, i);
+            if (i % kRecordsBetweenLooks == 0 && StopAsked(s, &second)) return;
+        }
+        const std::int32_t unread = second ? second->Finish(s) : m + 1;
+        second.reset();
+        for (std::int32_t i = split + 1; i <= m; ++i) {
+            if (i >= unread) TakeRecordValues(s, i, ValuesOf(s, i));
             AdvanceProgress(s, i);
             if (i % kRecordsBetweenLooks == 0 && StopAsked(s)) return;
         }
