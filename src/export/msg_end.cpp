@@ -216,9 +216,17 @@ void WriteAll(State& s, std::string_view bytes) {
     }
 }
 
+// The parts of one message go out in one write.
 template <typename... Parts>
 void Write(State& s, const Parts&... parts) {
-    (WriteAll(s, std::string_view(parts)), ...);
+    if constexpr (sizeof...(parts) == 1) {
+        (WriteAll(s, std::string_view(parts)), ...);
+    } else {
+        std::string joined;
+        joined.reserve((std::string_view(parts).size() + ...));
+        (joined.append(std::string_view(parts)), ...);
+        WriteAll(s, joined);
+    }
 }
 
 // Where the header of a message text ends (after the line end of its last
