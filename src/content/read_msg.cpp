@@ -15,6 +15,7 @@
 #include "content/attachments.hpp"
 #include "content/full_decode.hpp"
 #include "content/mime.hpp"
+#include "dbx/conversions.hpp"
 #include "dbx/dates.hpp"
 #include "dbx/recover.hpp"
 #include "export/left_out.hpp"
@@ -86,9 +87,13 @@ bool ReadTxtMsg(State& s, std::int32_t offset) {
     if (offset == 0) return false;
     WorkingTexts& t = s.texts;
     try {
-        // One read per block: its header and the most text a block holds
-        // (fewer bytes at the end of the file).
-        const std::string block = ReadBytesUpTo(s.dbx.File, offset, kBlockHeader + kFullBlock);
+        // A block's header and the most text a block holds (fewer bytes at
+        // the end of the file), through the file's read window: the blocks
+        // of texts read in file order come from a few large reads.
+        const std::int64_t left = s.dbx.File.size - offset;
+        if (left < static_cast<std::int64_t>(kBlockHeader)) throw Fault(faults::kReadPastEnd);
+        const std::string_view block =
+            DbxReadView(s, offset, static_cast<std::size_t>(std::min<std::int64_t>(left, kBlockHeader + kFullBlock)));
         if (block.size() < kBlockHeader) throw Fault(faults::kReadPastEnd);
         const std::uint32_t next = LoadU32(block.data() + 12);
         // An offset past 2^31 cannot lie in a folder file: the chain ends after
@@ -99,7 +104,7 @@ bool ReadTxtMsg(State& s, std::int32_t offset) {
         if (next == 0)
             length = static_cast<unsigned char>(block[8]) | static_cast<unsigned char>(block[9]) << 8;
         if (kBlockHeader + length > block.size()) throw Fault(faults::kReadPastEnd);
-        t.BlockText.assign(block, kBlockHeader, length);
+        t.BlockText.assign(block.substr(kBlockHeader, length));
         if (nextOutside) {
             ShowFault(s, "ReadTxtMsg", Fault(faults::kReadPastEnd));
             t.ChainFault = faults::kReadPastEnd;
