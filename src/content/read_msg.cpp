@@ -94,7 +94,6 @@ bool ReadTxtMsg(State& s, std::int32_t offset) {
         if (left < static_cast<std::int64_t>(kBlockHeader)) throw Fault(faults::kReadPastEnd);
         const std::string_view block =
             DbxReadView(s, offset, static_cast<std::size_t>(std::min<std::int64_t>(left, kBlockHeader + kFullBlock)));
-        if (block.size() < kBlockHeader) throw Fault(faults::kReadPastEnd);
         const std::uint32_t next = LoadU32(block.data() + 12);
         // An offset past 2^31 cannot lie in a folder file: the chain ends after
         // this block, as it does for any next block outside the file.
