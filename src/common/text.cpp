@@ -257,48 +257,42 @@ char CodePointToCp1252(char32_t cp) {
     return '?';
 }
 
-namespace {
-
-// Where the run of ASCII bytes starting at `i` ends.
-std::size_t AsciiRunEnd(std::string_view s, std::size_t i) {
-    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
-    return i;
-}
-
-}  // namespace
-
 std::string Cp1252ToUtf8(std::string_view s) {
-    std::string out;
-    out.reserve(s.size() + s.size() / 8);
+    // Written through a pointer into room for the longest form (three bytes
+    // a character), then cut to size.
+    std::string out(s.size() * 3, '\0');
+    char* o = out.data();
     for (std::size_t i = 0; i < s.size(); ++i) {
-        // ASCII is the same in both: copied a run at a time.
-        const std::size_t run = AsciiRunEnd(s, i);
-        out.append(s.data() + i, run - i);
-        if (run == s.size()) break;
-        i = run;
-        const char32_t cp = Cp1252ToCodePoint(static_cast<unsigned char>(s[i]));
-        if (cp < 0x800) {
-            const char two[] = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
-            out.append(two, 2);
-        } else {
-            const char three[] = {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
-                                  static_cast<char>(0x80 | (cp & 0x3F))};
-            out.append(three, 3);
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            *o++ = static_cast<char>(c);
+            continue;
         }
+        const char32_t cp = Cp1252ToCodePoint(c);
+        if (cp < 0x800) {
+            *o++ = static_cast<char>(0xC0 | (cp >> 6));
+        } else {
+            *o++ = static_cast<char>(0xE0 | (cp >> 12));
+            *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        }
+        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
-std::string Utf8ToCp1252(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
+std::string Utf8ToCp1252(std::string_view s, bool* fits) {
+    std::string out(s.size(), '\0');
+    char* o = out.data();
+    bool allFit = true;
     std::size_t i = 0;
     while (i < s.size()) {
-        const std::size_t run = AsciiRunEnd(s, i);
-        out.append(s.data() + i, run - i);
-        i = run;
-        if (i == s.size()) break;
-        unsigned char c = static_cast<unsigned char>(s[i]);
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            *o++ = static_cast<char>(c);
+            ++i;
+            continue;
+        }
         int len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
         char32_t cp = len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
         bool ok = len != 0 && i + static_cast<std::size_t>(len) <= s.size();
@@ -308,13 +302,21 @@ std::string Utf8ToCp1252(std::string_view s) {
             else cp = (cp << 6) | (cc & 0x3F);
         }
         if (!ok) {
-            out.push_back('?');
+            *o++ = '?';
+            allFit = false;
             ++i;
             continue;
         }
-        out.push_back(CodePointToCp1252(cp));
+        const char b = CodePointToCp1252(cp);
+        // A longer form than the character needs is no UTF-8, though it is
+        // read the lenient way here.
+        const char32_t least = len == 2 ? 0x80 : len == 3 ? 0x800 : 0x10000;
+        if (b == '?' || cp < least) allFit = false;
+        *o++ = b;
         i += static_cast<std::size_t>(len);
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    if (fits != nullptr) *fits = allFit;
     return out;
 }
 

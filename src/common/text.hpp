@@ -41,7 +41,9 @@ std::string TrimRightSpaces(std::string_view s);
 // C1 controls of the same code, so that every byte round-trips. A character
 // that Windows-1252 cannot hold becomes "?"; malformed UTF-8 bytes too.
 std::string Cp1252ToUtf8(std::string_view s);
-std::string Utf8ToCp1252(std::string_view s);
+// `fits`, when given, is set to false when a character does not fit or the
+// bytes are not well-formed UTF-8 (as FitsCp1252 tells).
+std::string Utf8ToCp1252(std::string_view s, bool* fits = nullptr);
 // Unicode code point of a Windows-1252 byte.
 char32_t Cp1252ToCodePoint(unsigned char c);
 // Windows-1252 byte for a code point, or '?' when there is none.

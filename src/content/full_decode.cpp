@@ -36,10 +36,12 @@ void AppendUtf8(std::string& out, gunichar cp) {
 std::string CrLfLines(std::string_view t) {
     std::string out;
     out.reserve(t.size() + t.size() / 32);
+    const char* const data = t.data();
     for (std::size_t i = 0; i < t.size(); ++i) {
         // The text between two line ends is copied whole.
-        const std::size_t end = std::min(t.find_first_of("\r\n", i), t.size());
-        out.append(t.data() + i, end - i);
+        std::size_t end = i;
+        while (end < t.size() && data[end] != '\r' && data[end] != '\n') ++end;
+        out.append(data + i, end - i);
         if (end == t.size()) break;
         i = end;
         out += kCrLf;
@@ -182,8 +184,9 @@ bool WantsFullDecoding(std::string_view value) {
 }
 
 std::string FromUtf8(std::string utf8, std::string& companion) {
-    std::string core = Utf8ToCp1252(utf8);
-    if (FitsCp1252(utf8))
+    bool fits = true;
+    std::string core = Utf8ToCp1252(utf8, &fits);
+    if (fits)
         companion.clear();
     else
         companion = std::move(utf8);

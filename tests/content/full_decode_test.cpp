@@ -124,6 +124,26 @@ TEST(DecodeHeaderValue, BadWordsStayAsWritten) {
     }
 }
 
+// Whether a companion is kept is told in the same pass as the conversion;
+// it must agree with the strict check on every awkward form.
+TEST(FromUtf8, CompanionKeptExactlyWhenTheTextDoesNotFit) {
+    const char* const forms[] = {"plain ascii", "caf\xC3\xA9 \xE2\x82\xAC", "\xC5\x93uvre",
+                                 "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\xC3", "\xE2\x82",
+                                 "\xC1\x81",       // overlong "A"
+                                 "\xE0\x80\xAF",  // overlong "/"
+                                 "\xED\xA0\x80",  // a surrogate
+                                 "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\x80", "\xC2\x81",
+                                 "\xC2\x80"};
+    for (const char* f : forms) {
+        SCOPED_TRACE(f);
+        std::string companion = "left";
+        const std::string core = FromUtf8(f, companion);
+        EXPECT_EQ(core, Utf8ToCp1252(f));
+        EXPECT_EQ(companion.empty(), FitsCp1252(f));
+        if (!companion.empty()) EXPECT_EQ(companion, f);
+    }
+}
+
 TEST_F(FullDecoding, BodiesThatCannotBeReadFallBack) {
     const std::vector<std::pair<std::string, std::string>> cases = {  // message, body shown
         {Msg("Content-Type: text/plain; charset=x-nimporte", "caf\xE9"), "café"},
