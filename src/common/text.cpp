@@ -258,9 +258,11 @@ char CodePointToCp1252(char32_t cp) {
 }
 
 std::string Cp1252ToUtf8(std::string_view s) {
-    // Written through a pointer into room for the longest form (three bytes
-    // a character), then cut to size.
-    std::string out(s.size() * 3, '\0');
+    // Written through a pointer into room for the longest forms (three bytes
+    // for each byte beyond ASCII), then cut to size.
+    std::size_t high = 0;
+    for (char c : s) high += static_cast<unsigned char>(c) >> 7;
+    std::string out(s.size() + high * 2, '\0');
     char* o = out.data();
     for (std::size_t i = 0; i < s.size(); ++i) {
         const auto c = static_cast<unsigned char>(s[i]);
