@@ -2,7 +2,6 @@
 // link planted where a file goes, the message's date on the files, and what
 // is recorded when a message cannot be looked through.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 
 #include "common/state.hpp"
 #include "export/attachment_files.hpp"
+#include "support/eml_builder.hpp"
 
 namespace fs = std::filesystem;
 using namespace pelicard;
@@ -32,27 +32,18 @@ std::string Part(const std::string& disposition, const std::string& body) {
 class AttachmentFiles : public ::testing::Test {
 protected:
     AttachmentFiles() {
-        std::string tmpl = (fs::temp_directory_path() / "pelicard-pj-XXXXXX").string();
-        root = mkdtemp(tmpl.data());
         fs::create_directories(root + "/src/Archives");
         s.settings.StorageFolder = root + "/out";
         s.list.Mode = StoreMode::WindowsMail;
     }
-    ~AttachmentFiles() override { fs::remove_all(root); }
-
     std::int32_t Add(const std::string& subject, const std::string& parts, const std::string& date = "05/03/2007 14:07:09") {
         const auto i = static_cast<std::int32_t>(s.list.Wm.size());
-        WmMessageEntry e;
-        e.FilePath = root + "/src/Archives/m" + std::to_string(i) + ".eml";
-        e.Subject = subject;
-        e.DateText = date;
-        e.DateKey = "20070305 140709";
-        std::ofstream(e.FilePath, std::ios::binary)
+        const std::string file = root + "/src/Archives/m" + std::to_string(i) + ".eml";
+        std::ofstream(file, std::ios::binary)
             << "Subject: x\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\nCorps\r\n"
             << parts << "--b--\r\n";
-        s.list.Wm.push_back(e);
-        s.list.Count = i;
-        return i;
+        s.list.Wm.push_back(WmMessageEntry{file, "", subject, "", date, "20070305 140709", "", ""});
+        return s.list.Count = i;
     }
     // Every file under the storage folder, relative to it.
     std::set<std::string> Files() {
@@ -62,7 +53,8 @@ protected:
         return all;
     }
 
-    std::string root;
+    pelicard::testing::TempFolder tmp;
+    const std::string root = tmp.Path();
     State s;
 };
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "common/text.hpp"
@@ -20,24 +21,21 @@ using namespace pelicard::testing;
 
 namespace {
 
+// The bytes of the regular file `p`, "<none>" when no regular file has that name.
 std::string Read(const std::string& p) {
     std::error_code ec;
     if (!fs::is_regular_file(fs::symlink_status(p, ec))) return "<none>";
-    FILE* f = std::fopen(p.c_str(), "rb");
-    std::string out;
-    char buf[256];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
-    std::fclose(f);
-    return out;
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A storage folder `dir`, an outside file that links may aim at, and what
-// each case plants under the name "m.txt" before writing.
+// A storage folder `dir` opened as `top`, an outside file that links may aim
+// at, and what each case plants under the name "m.txt" before writing.
 struct Place {
     TempFolder tmp;
     std::string dir = tmp.Path() + "/store", outside = tmp.Path() + "/outside.txt";
-    UniqueFd fd;
-    Place() { fs::create_directories(dir); }
+    UniqueFd fd, top;
+    Place() { fs::create_directories(dir), top = OpenStorageFolder(dir); }
     std::string At(const std::string& name = "m.txt") const { return dir + "/" + name; }
     std::vector<std::string> Names() const {
         std::vector<std::string> n;
@@ -99,8 +97,7 @@ TEST(SafeFiles, CreationNeverFollowsALinkNorWritesIntoAnExistingFile) {
     for (const Row& r : rows) {
         Place p;
         r.plant(p);
-        UniqueFd top = OpenStorageFolder(p.dir);
-        EXPECT_EQ(CreateFileAt(top.get(), "m.txt", p.At(), p.fd), r.expected) << r.what;
+        EXPECT_EQ(CreateFileAt(p.top.get(), "m.txt", p.At(), p.fd), r.expected) << r.what;
         if (p.fd.valid()) WriteAllFd(p.fd.get(), "neuf", p.At());
         p.fd.reset();
         EXPECT_EQ(Read(p.outside), r.outsideAfter) << r.what;
@@ -114,19 +111,18 @@ TEST(SafeFiles, SubFolderIsNeverALinkNorAFile) {
     fs::create_directories(p.tmp.Path() + "/elsewhere");
     fs::create_symlink(p.tmp.Path() + "/elsewhere", p.At("lien"));
     p.tmp.Write("store/fichier", "x");
-    UniqueFd top = OpenStorageFolder(p.dir);
     const std::pair<const char*, const char*> rows[] = {
         {"lien", "Un lien symbolique porte ce nom"}, {"fichier", "Un \xE9l\xE9ment du chemin n'est pas un dossier"}};
     for (auto& [name, reason] : rows) {
         try {
-            OpenSubFolder(top.get(), name, p.At(name));
+            OpenSubFolder(p.top.get(), name, p.At(name));
             ADD_FAILURE() << name;
         } catch (const Fault& f) {
             EXPECT_EQ(f.Description(), Utf8ToCp1252("Impossible de créer le dossier " + p.At(name)) + "\r\n" + reason);
         }
     }
     EXPECT_TRUE(fs::is_empty(p.tmp.Path() + "/elsewhere"));
-    UniqueFd sub = OpenSubFolder(top.get(), "neuf", p.At("neuf"));
+    UniqueFd sub = OpenSubFolder(p.top.get(), "neuf", p.At("neuf"));
     EXPECT_TRUE(sub.valid() && fs::is_directory(p.At("neuf")));
 }
 
@@ -147,8 +143,7 @@ TEST(SafeFiles, PendingFileIsRenamedOnlyOntoAFreeNameAnEmptyFileOrAConfirmedOne)
     for (const Row& r : rows) {
         Place p;
         r.plant(p);
-        UniqueFd top = OpenStorageFolder(p.dir);
-        PendingFile f = BeginPending(top.get(), "m.txt", p.At());
+        PendingFile f = BeginPending(p.top.get(), "m.txt", p.At());
         WriteAllFd(f.fd.get(), "neuf", p.At());
         EXPECT_EQ(CommitPending(f, r.confirmed), r.committed) << r.what;
         EXPECT_EQ(Read(p.At()), r.after) << r.what;
@@ -157,8 +152,7 @@ TEST(SafeFiles, PendingFileIsRenamedOnlyOntoAFreeNameAnEmptyFileOrAConfirmedOne)
     }
     // Abandoned (a failed write): only the temporary file goes.
     Place p;
-    UniqueFd top = OpenStorageFolder(p.dir);
-    { PendingFile f = BeginPending(top.get(), "m.txt", p.At()); }
+    { PendingFile f = BeginPending(p.top.get(), "m.txt", p.At()); }
     EXPECT_TRUE(p.Names().empty());
 }
 
@@ -166,8 +160,7 @@ TEST(SafeFiles, PendingFileIsRenamedOnlyOntoAFreeNameAnEmptyFileOrAConfirmedOne)
 // file's name and the system's reason instead of ending the process.
 TEST(SafeFiles, WriteFailureNamesTheFileAndTheReason) {
     Place p;
-    UniqueFd top = OpenStorageFolder(p.dir);
-    ASSERT_EQ(CreateFileAt(top.get(), "m.txt", p.At(), p.fd), Created::New);
+    ASSERT_EQ(CreateFileAt(p.top.get(), "m.txt", p.At(), p.fd), Created::New);
     struct rlimit before {};
     ::getrlimit(RLIMIT_FSIZE, &before);
     auto previous = ::signal(SIGXFSZ, SIG_IGN);
@@ -199,7 +192,7 @@ TEST(SafeFiles, InsideFolderAndTimes) {
     for (auto& [path, inside] : rows) EXPECT_EQ(IsInsideFolder(path, p.dir), inside) << path;
     EXPECT_FALSE(IsInsideFolder(p.dir, p.dir + "/missing"));
 
-    ASSERT_EQ(CreateFileAt(OpenStorageFolder(p.dir).get(), "m.txt", p.At(), p.fd), Created::New);
+    ASSERT_EQ(CreateFileAt(p.top.get(), "m.txt", p.At(), p.fd), Created::New);
     SetModificationTime(p.fd.get(), 1173103629);
     struct stat st {};
     ::fstat(p.fd.get(), &st);

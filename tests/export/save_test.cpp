@@ -1,7 +1,6 @@
 // Saving and printing: names, collisions, the path budget, the bytes of each
 // command, combined outputs, failures, and the print layout (one-unit characters).
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 #include "export/batch.hpp"
 #include "export/msg_end.hpp"
 #include "export/print.hpp"
+#include "support/eml_builder.hpp"
 #include "support/fake_printer.hpp"
 #include "support/fake_window.hpp"
 
@@ -42,16 +42,12 @@ std::string Block(const std::string& subject, const std::string& date, const std
 class ExportTest : public ::testing::Test {
 protected:
     ExportTest() {
-        std::string tmpl = (fs::temp_directory_path() / "pelicard-export-XXXXXX").string();
-        root = mkdtemp(tmpl.data());
         fs::create_directories(root + "/src/Archives");
         fs::create_directories(root + "/store");
         s.window = &window, s.printer = &printer;
         s.settings.StorageFolder = root + "/store";
         s.list.Mode = StoreMode::WindowsMail;
     }
-    ~ExportTest() override { fs::remove_all(root); }
-
     // A Windows Mail entry (date "dd/mm/yyyy hh:mm:ss") whose file in <root>/src/Archives holds `raw`.
     std::int32_t Add(const std::string& subject, const std::string& date, const std::string& body,
                      const std::string& thread = "<t>", const std::string& raw = "") {
@@ -94,10 +90,11 @@ protected:
         fs::create_directories(s.settings.StorageFolder);
     }
 
+    TempFolder tmp;
+    const std::string root = tmp.Path();
     State s;
     FakeWindow window;
     FakePrinter printer;
-    std::string root;
 };
 using SaveTest = ExportTest;
 using PrintTest = ExportTest;

@@ -49,6 +49,14 @@ public:
     }
 };
 
+// The regular files at or below `dir`.
+std::size_t FilesBelow(const fs::path& dir) {
+    std::size_t n = fs::is_regular_file(dir) ? 1 : 0;
+    std::error_code ec;
+    for (auto& e : fs::recursive_directory_iterator(dir, ec)) n += e.is_regular_file();
+    return n;
+}
+
 struct QtStore : ::testing::Test {
     pelicard::testing::TempFolder store, out;
     State s;
@@ -116,29 +124,10 @@ TEST_F(QtStore, PaneShowsTheTreeAndAClickedFolderFillsTheList) {
     EXPECT_FALSE(w->IsEnabled("mnuSaveStore"));
 }
 
-TEST_F(QtStore, SavingTheWholeStoreMirrorsTheTree) {
-    w->folder = store.Path();
-    Trigger("mnuFileStore");
-    ClickFolder(4);
-    Trigger("mnuSaveStoreTxt");
-    ASSERT_FALSE(w->boxes.empty());
-    EXPECT_NE(w->boxes.back().find("Messages enregistr\xE9s : 9"), std::string::npos) << w->boxes.back();
-    std::size_t files = 0;
-    for (auto& e : fs::recursive_directory_iterator(out.Path() + "/stock")) files += e.is_regular_file();
-    EXPECT_EQ(files, 9u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(out.Path() + "/stock/Dossiers locaux/Clients/Martin"), {}), 3);
-    EXPECT_EQ(w->ListRowCount(), 2);  // back on the folder shown before
-}
-
 TEST_F(QtStore, AnnulerStopsTheWholeStoreSaveKeepingTheFilesWritten) {
     w->folder = store.Path();
     Trigger("mnuFileStore");
-    auto written = [&] {
-        std::size_t n = 0;
-        std::error_code ec;
-        for (auto& e : fs::recursive_directory_iterator(out.Path() + "/stock", ec)) n += e.is_regular_file();
-        return n;
-    };
+    const auto written = [&] { return FilesBelow(out.Path() + "/stock"); };
     bool clicked = false;
     w->onDoEvents = [&] {
         // Stopped once the first folder is saved.
@@ -158,43 +147,40 @@ TEST_F(QtStore, AnnulerStopsTheWholeStoreSaveKeepingTheFilesWritten) {
         << w->boxes.back();
 }
 
-}  // namespace
-
-namespace {
-
-std::size_t FilesBelow(const fs::path& dir) {
-    std::size_t n = fs::is_regular_file(dir) ? 1 : 0;
-    std::error_code ec;
-    for (auto& e : fs::recursive_directory_iterator(dir, ec)) n += e.is_regular_file();
-    return n;
-}
-
-TEST_F(QtStore, WholeStoreMailboxEntriesWriteOneMailboxPerFolder) {
-    const std::string root = out.Path() + "/stock/" + fs::path(store.Path()).filename().string();
+// The whole store saved as text files, then as mailboxes: each copy mirrors
+// the tree, and the list comes back on the folder shown before.
+TEST_F(QtStore, WholeStoreSavesMirrorTheTreeAndComeBackToTheFolderShown) {
+    const std::string stock = out.Path() + "/stock", root = stock + "/" + fs::path(store.Path()).filename().string();
     for (const char* entry : {"mnuMailboxStoreMbox", "mnuMailboxStoreMaildir"}) EXPECT_FALSE(w->IsEnabled(entry));
     EXPECT_TRUE(w->IsEnabled("mnuMailboxMbox"));  // the selection's entries as before
     w->folder = store.Path();
     Trigger("mnuFileStore");
-    ClickFolder(6);
-    // Table: entry, root folder, the mailbox of Martin, files it holds.
+    // entry, folder shown and its rows, what the closing box tells, the copy, its Martin and their files
+    // (the mbox copy: one file per folder of the tree, the missing one and the refused one left out)
     struct Case {
         const char* entry;
-        std::string root, martin;
-        std::size_t martinFiles;
+        int folder, rows;
+        std::vector<std::string> told;
+        std::string copy, martin;
+        std::size_t martinFiles, files;
     };
-    const std::vector<Case> cases = {
-        {"mnuMailboxStoreMbox", root + ".magasin-mbox", "Dossiers locaux.sbd/Clients.sbd/Martin.mbox", 1},
-        {"mnuMailboxStoreMaildir", root + ".magasin-maildir", "Dossiers locaux.sbd/Clients.sbd/Martin.maildir", 3},
+    const Case cases[] = {
+        {"mnuSaveStoreTxt", 4, 2, {"Messages enregistr\xE9s : 9"}, stock, "Dossiers locaux/Clients/Martin", 3, 9},
+        {"mnuMailboxStoreMbox", 6, 3, {"Export de tout le magasin termin\xE9", "Messages export\xE9s : 9", "Perdu : "},
+         root + ".magasin-mbox", "Dossiers locaux.sbd/Clients.sbd/Martin.mbox", 1, 8},
+        {"mnuMailboxStoreMaildir", 6, 3, {"Export de tout le magasin termin\xE9", "Messages export\xE9s : 9", "Perdu : "},
+         root + ".magasin-maildir", "Dossiers locaux.sbd/Clients.sbd/Martin.maildir", 3, 9},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        ClickFolder(c.folder);
         w->boxes.clear();
         Trigger(c.entry);
-        ASSERT_FALSE(w->boxes.empty()) << c.entry;
-        EXPECT_NE(w->boxes.back().find("Export de tout le magasin termin\xE9"), std::string::npos) << w->boxes.back();
-        EXPECT_NE(w->boxes.back().find("Messages export\xE9s : 9"), std::string::npos) << w->boxes.back();
-        EXPECT_NE(w->boxes.back().find("Perdu : "), std::string::npos) << w->boxes.back();
-        EXPECT_EQ(FilesBelow(c.root + "/" + c.martin), c.martinFiles) << c.entry;
-        EXPECT_EQ(w->ListRowCount(), 3);  // back on Martin
+        ASSERT_FALSE(w->boxes.empty());
+        for (const std::string& told : c.told) EXPECT_NE(w->boxes.back().find(told), std::string::npos) << w->boxes.back();
+        EXPECT_EQ(FilesBelow(c.copy + "/" + c.martin), c.martinFiles);
+        EXPECT_EQ(FilesBelow(c.copy), c.files);
+        EXPECT_EQ(w->ListRowCount(), c.rows);  // back on the folder shown before
     }
     // A single file opened: the whole-store entries go grey again.
     w->files.push_back(store.Path() + "/Inbox.dbx");
