@@ -9,23 +9,12 @@
 #include "content/charsets.hpp"
 #include "content/html.hpp"
 #include "content/mime.hpp"
+#include "content/text_part.hpp"
 
 namespace pelicard {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-
-// Owns one reference of a library object.
-template <class T>
-struct Ref {
-    T* p;
-    explicit Ref(T* object) : p(object) {}
-    ~Ref() {
-        if (p) g_object_unref(p);
-    }
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-};
 
 void AppendUtf8(std::string& out, gunichar cp) {
     char buf[8];
@@ -74,34 +63,11 @@ std::string Cp1252WithReferences(std::string_view utf8) {
     return out;
 }
 
-struct FirstText {
-    GMimeObject* part = nullptr;
-    bool seen = false;
-};
-
-void Visit(GMimeObject*, GMimeObject* object, gpointer data) {
-    auto* f = static_cast<FirstText*>(data);
-    if (f->seen || !GMIME_IS_PART(object)) return;
-    GMimeContentType* type = g_mime_object_get_content_type(object);
-    if (type == nullptr || !g_mime_content_type_is_type(type, "text", "*")) return;
-    f->seen = true;  // the first text part decides, as the fixed reading does
-    if (g_mime_content_type_is_type(type, "text", "plain") || g_mime_content_type_is_type(type, "text", "html"))
-        f->part = object;
-}
-
-std::string TransferDecoded(GMimePart* part) {
-    GMimeDataWrapper* content = g_mime_part_get_content(part);
-    if (content == nullptr) return {};
-    Ref<GMimeStream> mem(g_mime_stream_mem_new());
-    g_mime_data_wrapper_write_to_stream(content, mem.p);
-    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(mem.p));
-    return std::string(reinterpret_cast<const char*>(bytes->data), bytes->len);
-}
-
-std::string ConvertedText(std::string_view bytes, const char* partCharset, const char* messageCharset) {
+// Empty charsets are none.
+std::string ConvertedText(std::string_view bytes, const std::string& partCharset, const std::string& messageCharset) {
     std::string out;
-    for (const char* cs : {partCharset, messageCharset})
-        if (cs != nullptr && ConvertToUtf8(bytes, cs, out)) return out;
+    for (const std::string* cs : {&partCharset, &messageCharset})
+        if (!cs->empty() && ConvertToUtf8(bytes, *cs, out)) return out;
     return UnknownBytesToUtf8(bytes);
 }
 
@@ -224,23 +190,10 @@ void ReplaceCharacterReferences(std::string& t) {
 }
 
 bool FirstTextPartUtf8(State& s, std::string_view message, std::string& utf8) {
-    EnsureMimeLibrary();
-    Ref<GMimeStream> in(g_mime_stream_mem_new_with_buffer(message.data(), message.size()));
-    Ref<GMimeParser> parser(g_mime_parser_new_with_stream(in.p));
-    g_mime_parser_set_format(parser.p, GMIME_FORMAT_MESSAGE);
-    Ref<GMimeMessage> msg(g_mime_parser_construct_message(parser.p, nullptr));
-    if (msg.p == nullptr) return false;
-    GMimeObject* top = g_mime_message_get_mime_part(msg.p);
-    if (top == nullptr) return false;
-    FirstText first;
-    g_mime_message_foreach(msg.p, Visit, &first);
-    if (first.part == nullptr) return false;
-
-    const std::string bytes = TransferDecoded(GMIME_PART(first.part));
-    utf8 = CrLfLines(ConvertedText(bytes, g_mime_object_get_content_type_parameter(first.part, "charset"),
-                                   g_mime_object_get_content_type_parameter(top, "charset")));
-    GMimeContentType* type = g_mime_object_get_content_type(first.part);
-    if (!g_mime_content_type_is_type(type, "text", "html")) return true;
+    TextPart part;
+    if (!ReadTextPart(message, part)) return false;
+    utf8 = CrLfLines(ConvertedText(part.bytes, part.charset, part.topCharset));
+    if (!part.html) return true;
     if (utf8.find('<') != npos && utf8.find('>') != npos) {
         std::string cp = Cp1252WithReferences(utf8);
         utf8 = Cp1252ToUtf8(HTMLProcessing(s, cp));
