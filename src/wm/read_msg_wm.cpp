@@ -18,6 +18,7 @@
 #include "content/mime.hpp"
 #include "dbx/dates.hpp"
 #include "wm/dates.hpp"
+#include "wm/files_ahead.hpp"
 
 namespace pelicard {
 namespace {
@@ -286,15 +287,16 @@ std::vector<std::string> ListMessageFilesWM(const std::string& folder) {
                target.find('/', inside.size()) == std::string::npos;
     };
     for (; it != fs::directory_iterator(); it.increment(ec)) {
-        std::error_code fec;
-        const fs::file_status st = it->symlink_status(fec);
-        if (fs::is_symlink(st)) {
-            if (!it->is_regular_file(fec) || !insideFolder(it->path())) continue;
-        } else if (!fs::is_regular_file(st)) {
-            continue;  // a FIFO, a device or a folder is never opened
-        }
         std::string name = it->path().filename().string();
         if (!EndsWithNoCase(name, ".eml") && !EndsWithNoCase(name, ".nws")) continue;
+        // The entry's type comes with the listing: no file is looked at
+        // one by one but links.
+        std::error_code fec;
+        if (it->is_symlink(fec)) {
+            if (!it->is_regular_file(fec) || !insideFolder(it->path())) continue;
+        } else if (!it->is_regular_file(fec)) {
+            continue;  // a FIFO, a device or a folder is never opened
+        }
         names.push_back(std::move(name));
     }
     if (ec) throw SystemFault("Impossible de lire le dossier", folder, ec.value());
@@ -316,20 +318,21 @@ bool ReadMsgWM(State& s, const std::string& folder) {
     table.reserve(names.size() + 1);
     std::string prefix = folder;
     if (prefix.empty() || prefix.back() != '/') prefix += '/';
+    for (std::string& name : names) name.insert(0, prefix);
+    FilesAhead files(names);
+    std::string bytes;
     std::size_t done = 0;
-    for (const std::string& name : names) {
+    for (const std::string& path : names) {
         // The window runs now and then; a stop asked there ends the scan.
         if (++done % kFilesBetweenLooks == 0) {
             s.window->DoEvents();
             if (s.CancelRequested) return false;
         }
         WmMessageEntry entry;
-        entry.FilePath = prefix + name;
+        entry.FilePath = path;
         try {
-            std::error_code ec;
-            auto size = std::filesystem::file_size(entry.FilePath, ec);
-            if (ec || size < 1) continue;
-            ProcessMessageWM(s, ReadWholeFile(entry.FilePath), entry);
+            if (!files.Take(bytes)) continue;
+            ProcessMessageWM(s, std::move(bytes), entry);
         } catch (const Fault& f) {
             // One unreadable file is told and left out; the scan goes on.
             ShowFault(s, "ReadMsgWM", f);
