@@ -3,6 +3,7 @@
 #include "content/attachments.hpp"
 
 #include <algorithm>
+#include <array>
 #include <new>
 #include <string_view>
 
@@ -29,6 +30,32 @@ constexpr Marker kMarkers[] = {
     {"\r\nContent-Description: header.htm", true},
 };
 
+constexpr std::size_t kMarkerCount = sizeof kMarkers / sizeof kMarkers[0];
+
+// Where each marker first occurs from `from` (npos when it does not), as
+// rows::Find finds it, in one pass over the line breaks of the text: every
+// marker opens with one.
+std::array<std::size_t, kMarkerCount> FirstMarkers(std::string_view text, std::size_t from) {
+    std::array<std::size_t, kMarkerCount> first;
+    first.fill(npos);
+    const auto& fold = rows::FoldTable();
+    std::size_t left = kMarkerCount;
+    for (std::size_t q = text.find('\r', from); q != npos && left > 0; q = text.find('\r', q + 1)) {
+        for (std::size_t k = 0; k < kMarkerCount; ++k) {
+            const std::string_view m = kMarkers[k].line;
+            if (first[k] != npos || m.size() > text.size() - q) continue;
+            std::size_t i = 1;
+            while (i < m.size() && fold[static_cast<unsigned char>(text[q + i])] == fold[static_cast<unsigned char>(m[i])])
+                ++i;
+            if (i == m.size()) {
+                first[k] = q;
+                --left;
+            }
+        }
+    }
+    return first;
+}
+
 }  // namespace
 
 std::size_t LongestAttachmentMarker() {
@@ -42,10 +69,9 @@ void Attached(State& s, std::string& text, std::size_t cleanPrefix) {
         // A marker that begins inside the clean prefix would lie wholly in it.
         const std::size_t back = LongestAttachmentMarker() - 1;
         const std::size_t from = cleanPrefix > back ? cleanPrefix - back : 0;
-        for (const auto& m : kMarkers) {
-            const std::size_t p = rows::Find(text, m.line, from, false);
-            if (p != npos && CutBeforeMarker(s, text, p, m.trim)) return;
-        }
+        const auto first = FirstMarkers(text, from);
+        for (std::size_t k = 0; k < kMarkerCount; ++k)
+            if (first[k] != npos && CutBeforeMarker(s, text, first[k], kMarkers[k].trim)) return;
     } catch (const Fault& f) {
         EndOnFault(s, "Attached", f);
     } catch (const std::bad_alloc&) {

@@ -5,6 +5,7 @@
 // no copy.
 #include "content/decode.hpp"
 
+#include <array>
 #include <cstring>
 #include <new>
 
@@ -121,6 +122,21 @@ void TrimSpacesInPlace(std::string& t) {
     if (b) t.erase(0, b);
 }
 
+// The presence index with the leads of either branch declared, made once.
+const rows::Presence& Leads(bool utf8) {
+    static const std::array<rows::Presence, 2> leads = [] {
+        const DecodeRows& r = Rows();
+        std::array<rows::Presence, 2> p;
+        for (int k = 0; k < 2; ++k) {
+            p[k].Clear();
+            p[k].AddLeads(r.common);
+            p[k].AddLeads(k ? r.utf8 : r.single);
+        }
+        return p;
+    }();
+    return leads[utf8 ? 1 : 0];
+}
+
 }  // namespace
 
 std::string Decode(State& s, std::string text) {
@@ -128,10 +144,7 @@ std::string Decode(State& s, std::string text) {
         if (text.empty()) return text;
         if (HasTrigger(text)) {
             const DecodeRows& r = Rows();
-            rows::Presence p;
-            p.Clear();
-            p.AddLeads(r.common);
-            p.AddLeads(s.texts.IsUtf8 ? r.utf8 : r.single);
+            rows::Presence p = Leads(s.texts.IsUtf8);
             p.Scan(text, 0, text.size());
             rows::ApplyRows(text, r.common, p);
             rows::ApplyRows(text, s.texts.IsUtf8 ? r.utf8 : r.single, p);
