@@ -30,6 +30,10 @@ TEST(Attached, MarkersCutsAndStores) {
         // stays at the line break before the marker; markers begin a line.
         {"a\r\nContent-Type: image/png\r\n", "a\r\n"}, {"\r\n--b\r\nContent-Type: audio/x\r\n", "\r\n--b\r\n"},
         {"\r\nbegin 666 f", ""}, {"voir Content-Type: image/ ici\r\nbegin 66 x", "voir Content-Type: image/ ici\r\nbegin 66 x"},
+        // The first occurrence of a marker cuts; one that ends the text counts.
+        {"a\r\n--b\r\nContent-Type: image/x\r\n\r\nq\r\n--b\r\nContent-Type: image/y", "a"},
+        {"a\r\nContent-Disposition: attachment", "a\r\n"}, {"a\r\nContent-Disposition: attachmen", "a\r\nContent-Disposition: attachmen"},
+        {"x\r", "x\r"},
     };
     for (const auto& [in, kept] : cases) {
         SCOPED_TRACE(in);
