@@ -289,8 +289,8 @@ std::vector<std::string> ListMessageFilesWM(const std::string& folder) {
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         std::string name = it->path().filename().string();
         if (!EndsWithNoCase(name, ".eml") && !EndsWithNoCase(name, ".nws")) continue;
-        // The entry's type comes with the listing: no file is looked at
-        // one by one but links.
+        // The type comes with the directory listing: only a link is looked
+        // up, to see where it leads.
         std::error_code fec;
         if (it->is_symlink(fec)) {
             if (!it->is_regular_file(fec) || !insideFolder(it->path())) continue;
