@@ -13,9 +13,14 @@ namespace {
 // the message texts that usually lie between records.
 constexpr std::size_t kWindowSize = 2048;
 // Reads that move forward through the file, as a walk over records stored in
-// file order does, get a large window: the file is then read in few large
-// pieces, texts included, instead of one small read per record.
+// file order does, get a growing window: each forward refill in a row reads
+// twice as much as the one before, up to a large window, so that the file
+// is then read in few large pieces, texts included, instead of one small
+// read per record; a message's text read out of file order costs a few
+// small reads, not a large one.
 constexpr std::size_t kForwardWindowSize = 256 * 1024;
+constexpr unsigned kLargestGrowth = 7;
+static_assert((kWindowSize << kLargestGrowth) == kForwardWindowSize);
 }
 
 std::string Hexa(std::string_view bytes) {
@@ -52,6 +57,7 @@ std::int32_t CountValue(State& s, std::string_view bytes) {
 void ResetDbxWindow(State& s) {
     s.dbx.Window.handle = nullptr;
     s.dbx.Window.start = -1;
+    s.dbx.Window.growth = 0;
     s.dbx.Window.bytes.clear();
 }
 
@@ -65,11 +71,12 @@ std::string_view DbxReadView(State& s, std::int64_t offset, std::size_t n) {
         // Refill the window from offset, in place, in one read.
         const std::int64_t end = w.start + static_cast<std::int64_t>(w.bytes.size());
         const bool forward = w.handle == f.handle && w.start >= 0 && offset > w.start &&
-                             offset - end < static_cast<std::int64_t>(kForwardWindowSize);
+                             offset - end < static_cast<std::int64_t>(kWindowSize << w.growth);
         w.handle = nullptr;
         w.start = -1;
+        w.growth = forward ? std::min(w.growth + 1, kLargestGrowth) : 0;
         const std::size_t want = static_cast<std::size_t>(
-            std::min<std::int64_t>(std::max(n, forward ? kForwardWindowSize : kWindowSize), f.size - offset));
+            std::min<std::int64_t>(std::max(n, kWindowSize << w.growth), f.size - offset));
         w.bytes.resize(want);
         if (want > 0 && !ReadAt(f, offset, w.bytes.data(), want)) throw Fault(faults::kReadPastEnd);
         w.start = offset;

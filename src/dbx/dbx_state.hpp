@@ -28,6 +28,7 @@ struct DbxReadWindow {
     const void* handle = nullptr;  // the file the window was read from
     std::int64_t start = -1;
     std::string bytes;
+    unsigned growth = 0;  // forward refills in a row (the window is 2^growth times the small one)
 };
 
 // Where each indirect value of one record begins and its last byte
