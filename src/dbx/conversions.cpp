@@ -9,9 +9,10 @@ namespace pelicard {
 
 namespace {
 // Index records run to a few hundred bytes and tree nodes to 0x27C: one
-// small read serves a record or a node with its neighbours, without copying
-// the message texts that usually lie between records.
-constexpr std::size_t kWindowSize = 2048;
+// small read serves a record or a node with its neighbours, or the first
+// blocks of a message text (most texts take one read); copying a few
+// kilobytes costs less than another read.
+constexpr std::size_t kWindowSize = 8192;
 // Reads that move forward through the file, as a walk over records stored in
 // file order does, get a growing window: each forward refill in a row reads
 // twice as much as the one before, up to a large window, so that the file
@@ -19,7 +20,7 @@ constexpr std::size_t kWindowSize = 2048;
 // read per record; a message's text read out of file order costs a few
 // small reads, not a large one.
 constexpr std::size_t kForwardWindowSize = 256 * 1024;
-constexpr unsigned kLargestGrowth = 7;
+constexpr unsigned kLargestGrowth = 5;
 static_assert((kWindowSize << kLargestGrowth) == kForwardWindowSize);
 }
 
