@@ -17,8 +17,8 @@ constexpr std::size_t kWindowSize = 8192;
 // file order does, get a growing window: each forward refill in a row reads
 // twice as much as the one before, up to a large window, so that the file
 // is then read in few large pieces, texts included, instead of one small
-// read per record; a message's text read out of file order costs a few
-// small reads, not a large one.
+// read per record; a message's text read out of file order costs one small
+// read or a few, never a large one.
 constexpr std::size_t kForwardWindowSize = 256 * 1024;
 constexpr unsigned kLargestGrowth = 5;
 static_assert((kWindowSize << kLargestGrowth) == kForwardWindowSize);
