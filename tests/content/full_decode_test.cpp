@@ -11,10 +11,9 @@
 #include "content/full_decode.hpp"
 #include "content/mime.hpp"
 #include "content/read_msg.hpp"
-#include "dbx/header.hpp"
 #include "dbx/list_oe.hpp"
-#include "dbx/tree.hpp"
 #include "support/fake_window.hpp"
+#include "support/samples.hpp"
 #include "wm/complete_list_wm.hpp"
 #include "wm/read_msg_wm.hpp"
 
@@ -167,12 +166,7 @@ TEST_F(FullDecoding, SampleStoresShowNoCodes) {
     const std::regex codes(R"(=[0-9A-F]{2}|&#?[A-Za-z0-9]+;|=\?[^?]+\?[BbQq]\?)");
     s.content.FullDecoding = true;
     std::vector<std::string> shown;
-    for (const char* name : {"Bo\xC3\xAEte de r\xC3\xA9" "ception.dbx", "\xC3\x89l\xC3\xA9ments envoy\xC3\xA9s.dbx"}) {
-        s.dbx.ChosenPath = std::string(PELICARD_SAMPLES) + "/dbx/" + name;
-        const std::int32_t root = ReadFileHeader(s);
-        ASSERT_GT(root, 0);
-        StartTreeWalk(s, root);
-        CompleteListOE(s);
+    pelicard::testing::ForEachSampleDbx(s, [&] {
         ASSERT_GT(s.list.Count, 30);
         for (std::int32_t i = 1; i <= s.list.Count; ++i) {
             ASSERT_TRUE(ReadBlocksOE(s, i));
@@ -182,8 +176,7 @@ TEST_F(FullDecoding, SampleStoresShowNoCodes) {
             shown.push_back(Utf8Form(s.texts.SubjectLine, c.SubjectLineU8) +
                             Utf8Form(s.texts.DateSenderBlock, c.DateSenderBlockU8) + Utf8Form(s.texts.BodyText, c.BodyU8));
         }
-        CloseByteFile(s.dbx.File);
-    }
+    });
     ASSERT_TRUE(ReadMsgWM(s, std::string(PELICARD_SAMPLES) + "/wm/Archives"));
     for (std::size_t i = 1; i < s.list.Wm.size(); ++i) {
         const WmMessageEntry& e = s.list.Wm[i];

@@ -7,13 +7,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/byte_file.hpp"
 #include "content/read_msg.hpp"
 #include "content/text_part.hpp"
-#include "dbx/header.hpp"
-#include "dbx/list_oe.hpp"
-#include "dbx/tree.hpp"
 #include "support/fake_window.hpp"
+#include "support/samples.hpp"
 
 using namespace pelicard;
 
@@ -106,16 +103,10 @@ TEST(SinglePartText, AgreesWithTheParserOnTheSampleStores) {
     pelicard::testing::FakeWindow window;
     State s;
     s.window = &window;
-    for (const char* name : {"Bo\xC3\xAEte de r\xC3\xA9" "ception.dbx", "\xC3\x89l\xC3\xA9ments envoy\xC3\xA9s.dbx"}) {
-        s.dbx.ChosenPath = std::string(PELICARD_SAMPLES) + "/dbx/" + name;
-        const std::int32_t root = ReadFileHeader(s);
-        ASSERT_GT(root, 0);
-        StartTreeWalk(s, root);
-        CompleteListOE(s);
+    pelicard::testing::ForEachSampleDbx(s, [&] {
         for (std::int32_t i = 1; i <= s.list.Count; ++i)
             if (ReadBlocksOE(s, i)) messages.push_back(s.texts.RawText);
-        CloseByteFile(s.dbx.File);
-    }
+    });
     for (const auto& e : std::filesystem::recursive_directory_iterator(std::string(PELICARD_SAMPLES) + "/wm"))
         if (e.is_regular_file()) messages.push_back(FileText(e.path()));
     int shortcut = 0, parser = 0;
