@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,6 +41,14 @@ inline std::string Quote(const std::string& s) {
     std::string q = "'";
     for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
+}
+
+// Every path below `dir` with the bytes of the files (folders empty).
+inline std::map<std::string, std::string> Snapshot(const std::string& dir) {
+    std::map<std::string, std::string> files;
+    for (auto& e : std::filesystem::recursive_directory_iterator(dir))
+        files[e.path().string()] = e.is_regular_file() ? Slurp(e.path()) : "";
+    return files;
 }
 
 inline CliResult RunCli(const std::string& args) {

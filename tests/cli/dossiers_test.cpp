@@ -13,12 +13,6 @@ using namespace pelicard::testing;
 
 namespace {
 
-std::map<std::string, std::string> Snapshot(const std::string& dir) {
-    std::map<std::string, std::string> files;
-    for (auto& e : fs::recursive_directory_iterator(dir)) files[e.path().string()] = e.is_regular_file() ? Slurp(e.path()) : "";
-    return files;
-}
-
 const std::string kMartin = "Dossiers locaux/Clients/Martin";
 const std::string kInbox = "Dossiers locaux/Bo\xC3\xAEte de r\xC3\xA9" "ception";
 
