@@ -31,6 +31,21 @@ std::string UpperHex(std::uint32_t v) {
 
 }  // namespace
 
+bool ClaimedRanges::Claim(std::int64_t start, std::int64_t end, bool record) {
+    auto next = std::upper_bound(inOrder_.begin(), inOrder_.end(), start,
+                                 [](std::int64_t at, const Range& r) { return at < r.start; });
+    if (next != inOrder_.end() && next->start < end) return false;
+    if (next != inOrder_.begin() && std::prev(next)->end > start) return false;
+    auto after = others_.upper_bound(start);
+    if (after != others_.end() && after->first < end) return false;
+    if (after != others_.begin() && std::prev(after)->second > start) return false;
+    if (record && next == inOrder_.end())
+        inOrder_.push_back({start, end});
+    else
+        others_.emplace_hint(after, start, end);
+    return true;
+}
+
 void StartTreeWalk(State& s, std::int32_t root) {
     s.dbx.Records.clear();
     s.dbx.Records.shrink_to_fit();
@@ -90,19 +105,12 @@ void ReadMsgHeader(State& s, std::int32_t node) {
     // record (its 12-byte head): in a well-formed file none overlap, so each
     // is claimed once. Overlapping nodes of a damaged (or sparse) file would
     // otherwise name the same entries again and again.
-    std::map<std::int64_t, std::int64_t> claimed;
-    auto claim = [&](std::int64_t start, std::int64_t end) {
-        auto next = claimed.upper_bound(start);
-        if (next != claimed.end() && next->first < end) return false;
-        if (next != claimed.begin() && std::prev(next)->second > start) return false;
-        claimed.emplace_hint(next, start, end);
-        return true;
-    };
+    ClaimedRanges claimed;
     auto enter = [&](std::int32_t at) {
         if (at < 1 || !visited.insert(at).second) return;
         Frame f{at, 0, 0, 0};
         f.child = ReadTreeHeader(s, at, f.count);
-        if (!claim(at, at + kEntriesOffset + kEntrySize * std::max(f.count, 0))) return;
+        if (!claimed.Claim(at, at + kEntriesOffset + kEntrySize * std::max(f.count, 0), false)) return;
         stack.push_back(f);
     };
     // An index record takes at least 12 bytes (marker, length, count), so a
@@ -124,7 +132,7 @@ void ReadMsgHeader(State& s, std::int32_t node) {
             ++f.next;
             std::int32_t record = CountValue(s, DbxReadView(s, at, 4));
             std::int32_t child = CountValue(s, DbxReadView(s, at + 4, 4));
-            if (record > 0 && claim(record, static_cast<std::int64_t>(record) + 12)) {
+            if (record > 0 && claimed.Claim(record, static_cast<std::int64_t>(record) + 12, true)) {
                 ++d.CollectedCount;
                 DbxIndexRecord r;
                 r.RecordOffset = record;

@@ -2,6 +2,8 @@
 // records into s.dbx.Records, in visiting order.
 #pragma once
 #include <cstdint>
+#include <map>
+#include <vector>
 
 #include "common/state.hpp"
 
@@ -18,5 +20,22 @@ std::int32_t ReadTreeHeader(State& s, std::int32_t node, int& entryCount);
 // Walks the subtree at node. Each node is visited once, and collecting stops
 // at the announced count.
 void ReadMsgHeader(State& s, std::int32_t node);
+
+// Disjoint byte ranges [start, end) of the file. Records mostly come in
+// file order: a record's range past every one so far goes at the end of a
+// sorted table, without a node of its own; nodes and the other records go to
+// a tree. A range is taken when it meets none of either.
+class ClaimedRanges {
+public:
+    // True, the range taken, when it meets no range taken before.
+    bool Claim(std::int64_t start, std::int64_t end, bool record);
+
+private:
+    struct Range {
+        std::int64_t start, end;
+    };
+    std::vector<Range> inOrder_;
+    std::map<std::int64_t, std::int64_t> others_;
+};
 
 }  // namespace pelicard

@@ -6,6 +6,7 @@
 
 #include "dbx/conversions.hpp"
 #include "dbx/index_record.hpp"
+#include "dbx/tree.hpp"
 #include "dbx_fixture.hpp"
 
 namespace pelicard::testing {
@@ -137,6 +138,35 @@ TEST_F(DbxTest, OverlappingNodesAndRecordsAreClaimedOnceEvenInASparseFile) {
     std::fclose(w);
     ReadIndexRecord(s, 1);
     EXPECT_LE(s.dbx.HeldData.size(), 16u << 20);
+}
+
+// A range is taken only when it meets none taken before, whichever table
+// holds them: records in file order, records out of it, nodes.
+TEST(ClaimedRangesTest, EachByteIsClaimedOnce) {
+    struct Claim {
+        std::int64_t start, end;
+        bool record, taken;
+    };
+    const std::vector<std::vector<Claim>> cases = {
+        // in order, touching, then the same record again and one inside
+        {{100, 112, true, true}, {112, 124, true, true}, {100, 112, true, false}, {104, 116, true, false}},
+        // a node far ahead, then records before it and one running into it
+        {{5000, 5042, false, true}, {100, 112, true, true}, {200, 212, true, true}, {4990, 5002, true, false},
+         {5030, 5042, true, false}, {5042, 5054, true, true}},
+        // a record behind the last one: kept apart, still checked both ways
+        {{300, 312, true, true}, {100, 112, true, true}, {106, 118, true, false}, {110, 120, false, false},
+         {112, 300, false, true}, {305, 307, false, false}, {312, 324, true, true}},
+        // a node over records taken in order
+        {{100, 112, true, true}, {130, 142, true, true}, {90, 101, false, false}, {111, 131, false, false},
+         {112, 130, false, true}, {141, 150, true, false}},
+    };
+    for (std::size_t c = 0; c < cases.size(); ++c) {
+        ClaimedRanges claimed;
+        for (std::size_t k = 0; k < cases[c].size(); ++k) {
+            const Claim& a = cases[c][k];
+            EXPECT_EQ(claimed.Claim(a.start, a.end, a.record), a.taken) << "case " << c << ", claim " << k;
+        }
+    }
 }
 
 // Values end where the next begins and at the end of the data area; identifiers
