@@ -9,6 +9,7 @@
 #include "common/progress.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "common/two_threads.hpp"
 
 namespace pelicard {
 
@@ -17,20 +18,28 @@ const std::string& EmptyConversationSubject() {
     return kEmpty;
 }
 
-std::string StandardSubject(std::string_view subject) {
-    std::string t = TrimSpaces(subject);
+std::string StandardSubject(std::string t) {
+    // Trimmed in place: no second copy.
+    const std::size_t first = t.find_first_not_of(' ');
+    if (first == std::string::npos) return EmptyConversationSubject();
+    t.erase(t.find_last_not_of(' ') + 1);
+    t.erase(0, first);
     if (t.size() > 50) t.resize(50);
-    if (t.empty()) return EmptyConversationSubject();
     std::replace(t.begin(), t.end(), '<', '_');
     std::replace(t.begin(), t.end(), '>', '_');
     return t;
 }
 
+// Entries from which the conversations are seeded by two threads.
+constexpr std::int64_t kEntriesForTwoThreads = 8192;
+
 void SeedConversations(State& s) {
     DbxState& d = s.dbx;
     const std::int32_t n = s.list.Count;
     d.ParentKeyStart.assign(static_cast<std::size_t>(n) + 1, 0);
-    for (std::int32_t i = 1; i <= n; ++i) {
+    // Each entry's chain is seeded from its own values only.
+    const std::int64_t fewest = d.OneReader ? std::int64_t{n} + 1 : kEntriesForTwoThreads;
+    ForEachOnTwoThreads(1, n, fewest, [&d](std::int64_t i) {
         const auto k = static_cast<std::size_t>(i);
         // No record value leaves the subject empty; StandardSubject never does.
         std::string subject = std::move(d.ConversationSubject[k]);
@@ -47,8 +56,8 @@ void SeedConversations(State& s) {
         chain = std::move(seeded);
         const std::size_t last = chain.rfind("><");
         d.ParentKeyStart[k] = last == std::string::npos ? 0 : last + 1;
-        AdvanceProgress(s, i);
-    }
+    });
+    for (std::int32_t i = 1; i <= n; ++i) AdvanceProgress(s, i);
     s.window->SetPanelText(4, "3");
     s.window->DoEvents();
     d.ConversationSubject.clear();

@@ -10,7 +10,7 @@ namespace pelicard {
 
 // Trimmed, cut to 50 characters, "<" and ">" turned into "_";
 // "(Objet non précisé) " for an empty subject.
-std::string StandardSubject(std::string_view subject);
+std::string StandardSubject(std::string subject);
 // The empty-subject result of StandardSubject.
 const std::string& EmptyConversationSubject();
 

@@ -75,8 +75,8 @@ struct DbxState {
     // Attribute table (4 bytes per attribute, as stored) and data area of the
     // record read last, HeldRecord (-1 for none); reused by the next read.
     std::int32_t HeldRecord = -1;
-    // The records of a large file are read by two threads; this one alone
-    // when set (the tests compare both ways).
+    // The records of a large file are read, and its conversations seeded,
+    // by two threads; this one alone when set (the tests compare both ways).
     bool OneReader = false;
     std::string HeldTable;
     std::string HeldData;
