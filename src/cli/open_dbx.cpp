@@ -56,8 +56,7 @@ int OpenDbxStore(Session& session, const std::string& path, std::string& label) 
         }
         const std::int32_t root = ReadFileHeader(s);
         if (root == 0) return 1;
-        StartTreeWalk(s, root);
-        CompleteListOE(s);
+        ListIndexOE(s, root);
         s.selection.RowFlags.assign(static_cast<std::size_t>(s.list.Count) + 1, false);
         label = DbxSummaryLabel(s, name);
         return 0;

@@ -1,11 +1,14 @@
 #include "dbx/list_oe.hpp"
 
 #include <atomic>
+#include <algorithm>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "common/fault.hpp"
+#include "common/large_pages.hpp"
 #include "common/progress.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
@@ -15,6 +18,7 @@
 #include "dbx/conversation.hpp"
 #include "dbx/dates.hpp"
 #include "dbx/index_record.hpp"
+#include "dbx/tree.hpp"
 
 namespace pelicard {
 
@@ -23,6 +27,15 @@ namespace {
 std::string CutAtNul(std::string v) {
     const std::size_t z = v.find('\0');
     if (z != std::string::npos) v.resize(z);
+    return v;
+}
+
+// TrimSpaces in place.
+std::string TrimmedOfSpaces(std::string v) {
+    const std::size_t first = v.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    v.erase(v.find_last_not_of(' ') + 1);
+    v.erase(0, first);
     return v;
 }
 
@@ -71,10 +84,10 @@ void TakeRecordValues(State& s, std::int32_t i, RecordValues out) {
             case 0x05:
                 v = CutAtNul(std::move(v));
                 if (s.content.FullDecoding && WantsFullDecoding(v)) v = Utf8ToCp1252(DecodeHeaderValue(v));
-                out.conversationSubject = StandardSubject(v);
+                out.conversationSubject = StandardSubject(std::move(v));
                 break;
             case 0x07:
-                e.ThreadKey = TrimSpaces(CutAtNul(std::move(v)));
+                e.ThreadKey = TrimmedOfSpaces(CutAtNul(std::move(v)));
                 break;
             case 0x08:
                 if (v.find('\0') != std::string::npos) {
@@ -99,6 +112,10 @@ void TakeRecordValues(State& s, std::int32_t i, RecordValues out) {
                 break;
             case 0x12:
                 e.DateText = DateString(s, v);
+                // The sort key of a full date is its digits in another order,
+                // worked out here while the text is at hand; a shorter text
+                // keeps it for the list fill (see BuildList).
+                if (e.DateText.size() >= 19) e.DateKey = DateSort(s, e.DateText);
                 break;
         }
     }
@@ -215,7 +232,29 @@ void AdvanceProgressRange(State& s, std::int64_t from, std::int64_t to) {
     for (; steps > 0; --steps) AdvanceProgress(s, 100);
 }
 
-void CompleteListOE(State& s) {
+namespace {
+
+// The tables of the list build, every entry empty.
+struct ListTables {
+    std::vector<MessageEntry> entries;
+    std::vector<std::string> subjects, chains;
+};
+
+// Gives `table` `size` empty entries: those of `ready` when it has enough
+// (it is left empty), new ones otherwise.
+template <class T>
+void TakeTable(std::vector<T>& table, std::vector<T>* ready, std::size_t size) {
+    if (ready != nullptr && ready->size() >= size) {
+        table = std::move(*ready);
+        table.resize(size);
+    } else {
+        AssignInLargePages(table, size, T{});
+    }
+}
+
+// The list build over the collected records; `ready` holds tables made
+// ahead, or is null.
+void BuildList(State& s, ListTables* ready) {
     try {
         DbxState& d = s.dbx;
         // The walk never collects more than the announced count, so the
@@ -224,15 +263,15 @@ void CompleteListOE(State& s) {
         const std::int32_t m = static_cast<std::int32_t>(d.Records.size()) - 1;
         const auto size = static_cast<std::size_t>(m) + 1;
         s.list.Mode = StoreMode::OutlookExpress;
-        s.list.Oe.assign(size, MessageEntry{});
+        TakeTable(s.list.Oe, ready ? &ready->entries : nullptr, size);
         s.list.Count = 0;
         s.window->ShowProgress(true);
         s.window->SetPanelText(3, "  Phases de construction");
         if (StopAsked(s)) return;
         // A record without a conversation subject keeps an empty one, which
         // counts as the subject of an empty subject (see SeedConversations).
-        d.ConversationSubject.assign(size, std::string());
-        d.ReferenceChain.assign(size, std::string());
+        TakeTable(d.ConversationSubject, ready ? &ready->subjects : nullptr, size);
+        TakeTable(d.ReferenceChain, ready ? &ready->chains : nullptr, size);
 
         // The complete decoding goes through the MIME library: one thread.
         const std::int32_t split = m >= kRecordsForTwoReaders && !s.content.FullDecoding && !d.OneReader ? m / 2 : m;
@@ -267,6 +306,7 @@ void CompleteListOE(State& s) {
                     to.Sender = std::move(src.Sender);
                     to.U8 = std::move(src.U8);
                     to.DateText = std::move(src.DateText);
+                    to.DateKey = std::move(src.DateKey);
                     to.ThreadKey = std::move(src.ThreadKey);
                     to.IndexFlags = src.IndexFlags;
                     to.HasIndexFlags = src.HasIndexFlags;
@@ -326,7 +366,7 @@ void CompleteListOE(State& s) {
             const int row = s.window->ListAddRow(e.Subject);
             s.window->ListAddSubItem(row, e.Sender);
             s.window->ListAddSubItem(row, e.DateText);
-            e.DateKey = DateSort(s, e.DateText);
+            if (e.DateKey.empty()) e.DateKey = DateSort(s, e.DateText);
             s.window->ListAddSubItem(row, e.DateKey);
             s.window->ListAddSubItem(row, ToDecimal(i));
             AdvanceProgress(s, i);
@@ -338,6 +378,49 @@ void CompleteListOE(State& s) {
     } catch (const Fault& e) {
         EndOnFault(s, "CompleteListOE", e);
     }
+}
+
+// A message takes at least an index record and one text block of 512
+// bytes: a file holds no more than its size / 512 of them.
+constexpr std::int64_t kSmallestMessageBytes = 512;
+
+}  // namespace
+
+void CompleteListOE(State& s) { BuildList(s, nullptr); }
+
+void ListIndexOE(State& s, std::int32_t root) {
+    // The tables of a large file take some time to lay out: a second thread
+    // makes them ready for the announced count, as far as the file can hold
+    // that many messages, while this one walks the tree. Tables too small
+    // for what the walk collects (a damaged header) are not used.
+    const std::int64_t expected = std::min<std::int64_t>(s.dbx.AnnouncedCount, s.dbx.File.size / kSmallestMessageBytes);
+    ListTables ready;
+    std::thread maker;
+    if (expected >= kRecordsForTwoReaders) {
+        const auto size = static_cast<std::size_t>(expected) + 1;
+        try {
+            maker = std::thread([&ready, size] {
+                try {
+                    AssignInLargePages(ready.entries, size, MessageEntry{});
+                    AssignInLargePages(ready.subjects, size, std::string());
+                    AssignInLargePages(ready.chains, size, std::string());
+                } catch (const std::bad_alloc&) {
+                    ready = ListTables{};  // the build makes its own
+                }
+            });
+        } catch (const std::system_error&) {
+            // No second thread: the build lays them out itself.
+        }
+    }
+    struct Joined {
+        std::thread& thread;
+        ~Joined() {
+            if (thread.joinable()) thread.join();
+        }
+    } joined{maker};
+    StartTreeWalk(s, root);
+    if (maker.joinable()) maker.join();
+    BuildList(s, &ready);
 }
 
 bool IsRefusedDbxName(const std::string& fileName) {

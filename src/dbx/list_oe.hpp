@@ -12,6 +12,10 @@ namespace pelicard {
 // empty table, when s.CancelRequested is found set as the window runs.
 void CompleteListOE(State& s);
 
+// Walks the index tree from `root` (StartTreeWalk), then builds the list
+// (CompleteListOE), the tables of a large file laid out during the walk.
+void ListIndexOE(State& s, std::int32_t root);
+
 // Calls AdvanceProgress for every index in from … to, without walking a
 // range that a damaged header made huge.
 void AdvanceProgressRange(State& s, std::int64_t from, std::int64_t to);

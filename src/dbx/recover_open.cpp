@@ -31,8 +31,7 @@ IndexRead ReadIndexGuarded(State& s) {
     try {
         const std::int32_t root = ReadFileHeader(s);
         if (root != 0) {
-            StartTreeWalk(s, root);
-            CompleteListOE(s);
+            ListIndexOE(s, root);
             if (s.dbx.CollectedCount < s.dbx.AnnouncedCount) out = IndexRead::Damaged;
         } else if (!IsOpen(s.dbx.File)) {
             out = IndexRead::Refused;
