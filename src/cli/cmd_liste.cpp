@@ -1,4 +1,5 @@
 // pelicard-extract liste SOURCE [--json]: the rows of the list, in list order.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "cli/open_store.hpp"
 #include "cli/text_options.hpp"
 #include "common/text.hpp"
+#include "common/two_threads.hpp"
 #include "dbx/recover.hpp"
 
 namespace pelicard::cli {
@@ -138,6 +140,37 @@ Row RowOf(const State& s, std::size_t i) {
     return {e.Subject, e.Sender, e.DateText, e.DateKey, e.ThreadKey, e.U8.Subject(), e.U8.Sender()};
 }
 
+
+// Appends the rows [from, to) of the list, as lines or as JSON objects.
+void FormatRows(const State& s, std::size_t from, std::size_t to, bool json, bool withState, std::string& out) {
+    for (std::size_t i = from; i < to; ++i) {
+        const Row r = RowOf(s, i);
+        if (json) {
+            out += i == 1 ? "\n  " : ",\n  ";
+            out += "{\"id\": " + std::to_string(i) + ", \"objet\": " + JsonString(r.subject, r.subjectU8) +
+                   ", \"emetteur\": " + JsonString(r.sender, r.senderU8) + ", \"date\": " + JsonString(r.date) +
+                   ", \"cle_date\": " + JsonString(r.dateKey) + ", \"conversation\": " + JsonString(r.threadKey);
+            if (withState) out += ", \"etat\": " + JsonString(RecoveryStateName(s.list.Oe[i].Recovery));
+            out += "}";
+        } else {
+            out += std::to_string(i);
+            for (const std::string* f : {&r.subject, &r.sender, &r.date, &r.dateKey, &r.threadKey}) {
+                out += '\t';
+                const std::string* u8 = f == &r.subject ? &r.subjectU8 : f == &r.sender ? &r.senderU8 : nullptr;
+                if (u8 != nullptr && !u8->empty())
+                    AppendUtf8Field(out, *u8);
+                else
+                    AppendField(out, *f);
+            }
+            if (withState) {
+                out += '\t';
+                AppendField(out, RecoveryStateName(s.list.Oe[i].Recovery));
+            }
+            out += '\n';
+        }
+    }
+}
+
 }  // namespace
 
 int CmdListe(const std::vector<std::string>& argsIn) {
@@ -199,44 +232,27 @@ int CmdListe(const std::vector<std::string>& argsIn) {
     const bool withState = recover && s.list.Mode == StoreMode::OutlookExpress;
     std::cerr << Cp1252ToUtf8(label) << '\n';
 
-    // The rows go out in pieces of about 1 MB: the whole listing is never held.
-    constexpr std::size_t kPiece = 1 << 20;
-    std::string out;
+    // The rows go out in pieces of a few thousand rows, two at a time, the
+    // second formatted on a second thread while this one formats the first:
+    // the whole listing is never held, and the output is that of one thread.
     const std::size_t n = static_cast<std::size_t>(s.list.Count);
-    out.reserve(kPiece + 4096);
-    if (json) out += "[";
-    for (std::size_t i = 1; i <= n; ++i) {
-        if (out.size() >= kPiece) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
-            out.clear();
-        }
-        const Row r = RowOf(s, i);
-        if (json) {
-            out += i == 1 ? "\n  " : ",\n  ";
-            out += "{\"id\": " + std::to_string(i) + ", \"objet\": " + JsonString(r.subject, r.subjectU8) +
-                   ", \"emetteur\": " + JsonString(r.sender, r.senderU8) + ", \"date\": " + JsonString(r.date) +
-                   ", \"cle_date\": " + JsonString(r.dateKey) + ", \"conversation\": " + JsonString(r.threadKey);
-            if (withState) out += ", \"etat\": " + JsonString(RecoveryStateName(s.list.Oe[i].Recovery));
-            out += "}";
-        } else {
-            out += std::to_string(i);
-            for (const std::string* f : {&r.subject, &r.sender, &r.date, &r.dateKey, &r.threadKey}) {
-                out += '\t';
-                const std::string* u8 = f == &r.subject ? &r.subjectU8 : f == &r.sender ? &r.senderU8 : nullptr;
-                if (u8 != nullptr && !u8->empty())
-                    AppendUtf8Field(out, *u8);
-                else
-                    AppendField(out, *f);
-            }
-            if (withState) {
-                out += '\t';
-                AppendField(out, RecoveryStateName(s.list.Oe[i].Recovery));
-            }
-            out += '\n';
-        }
+    constexpr std::size_t kRowsPerPiece = 4096;
+    std::string pieces[2];
+    if (json) std::fputs("[", stdout);
+    for (std::size_t first = 1; first <= n; first += 2 * kRowsPerPiece) {
+        const std::size_t bounds[3] = {first, std::min(n + 1, first + kRowsPerPiece),
+                                       std::min(n + 1, first + 2 * kRowsPerPiece)};
+        ForEachOnTwoThreads(0, 1, n >= 2 * kRowsPerPiece ? 2 : 3, [&](std::int64_t k) {
+            // Formatted in a string of the thread's own: the two pieces
+            // share a cache line, which both threads would keep writing.
+            std::string piece = std::move(pieces[k]);
+            piece.clear();
+            FormatRows(s, bounds[k], bounds[k + 1], json, withState, piece);
+            pieces[k] = std::move(piece);
+        });
+        for (const std::string& piece : pieces) std::fwrite(piece.data(), 1, piece.size(), stdout);
     }
-    if (json) out += n == 0 ? "]\n" : "\n]\n";
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (json) std::fputs(n == 0 ? "]\n" : "\n]\n", stdout);
     return 0;
 }
 

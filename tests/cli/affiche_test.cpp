@@ -49,6 +49,44 @@ TEST(Liste, FieldsNeverBreakTheLine) {
               R"("cle_date": "20070305 140709", "conversation": "<Sujet>"})" "\n]\n");
 }
 
+// A list longer than the pieces the rows are formatted in, two at a time:
+// every row once, numbered in order, the same rows as lines and as JSON.
+TEST(Liste, LongListComesOutWholeAndInOrder) {
+    constexpr std::size_t kMessages = 20000;
+    std::vector<DbxMessage> messages;
+    for (std::size_t k = 0; k < kMessages; ++k) {
+        const std::string subject = "Sujet " + std::to_string(k);
+        messages.push_back({.subject = subject, .convSubject = subject, .ownId = "<m" + std::to_string(k) + ">",
+                            .references = {}, .sender = "Exp\xE9" "diteur", .filetime = FileTimeUtc(2007, 3, 5, 13, 7, 9),
+                            .text = "Subject: " + subject + "\r\n\r\nCorps\r\n"});
+    }
+    const TempFile f(BuildDbx(messages), "long.dbx");
+    const CliResult tab = RunCli("liste " + Quote(f.path)), json = RunCli("liste " + Quote(f.path) + " --json");
+    ASSERT_EQ(tab.rc, 0) << tab.err;
+    const std::vector<std::string> lines = Lines(tab.out), objects = Lines(json.out);
+    ASSERT_EQ(lines.size(), kMessages);
+    ASSERT_EQ(objects.size(), kMessages + 2);
+    EXPECT_EQ(objects.front(), "[");
+    EXPECT_EQ(objects.back(), "]");
+    std::set<std::string> subjects;
+    for (std::size_t i = 0; i < kMessages; ++i) {
+        // id, subject, sender, date, date key, conversation
+        std::vector<std::string> field;
+        for (std::size_t at = 0, tab = 0; tab != std::string::npos; at = tab + 1) {
+            tab = lines[i].find('\t', at);
+            field.push_back(lines[i].substr(at, tab == std::string::npos ? tab : tab - at));
+        }
+        ASSERT_EQ(field.size(), 6u) << lines[i];
+        ASSERT_EQ(field[0], std::to_string(i + 1));
+        subjects.insert(field[1]);
+        ASSERT_EQ(objects[i + 1], "  {\"id\": " + field[0] + ", \"objet\": \"" + field[1] + "\", \"emetteur\": \"" + field[2] +
+                                      "\", \"date\": \"" + field[3] + "\", \"cle_date\": \"" + field[4] +
+                                      "\", \"conversation\": \"" + field[5] + "\"}" + (i + 1 < kMessages ? "," : ""));
+    }
+    EXPECT_EQ(subjects.size(), kMessages);
+    EXPECT_EQ(lines.back().substr(lines.back().find('\t') + 1, 23), "Sujet 9999\tExp\xC3\xA9" "diteur\t");
+}
+
 // Every --brut output is a stored text of the manifest, except the messages
 // cut before an attachment. Then two inbox messages are shown as the text
 // export writes them: a base64 UTF-8 plain text, and a multipart cut before
