@@ -11,7 +11,8 @@ count=${2:-10000}
 [ -x "$tool" ] || { echo "pelicard-extract introuvable : $tool (construisez-le d'abord)" >&2; exit 2; }
 
 dir=$(mktemp -d /tmp/pelicard-bench-wm.XXXXXX)
-trap 'rm -rf "$dir"' EXIT
+times=$(mktemp -d /tmp/pelicard-bench-wm-times.XXXXXX)
+trap 'rm -rf "$dir" "$times"' EXIT
 
 python3 - "$dir" "$count" <<'PY'
 import os, random, sys
@@ -92,16 +93,26 @@ PY
 bytes=$(du -sb "$dir" | cut -f1)
 echo "Dossier : $count messages, $((bytes / count)) octets en moyenne"
 
-# Wall-clock and processor times; on a busy machine the processor times are
-# the steadier figure.
-TIMEFORMAT="%R s (processeur %U s + système %S s)"
-echo -n "cat de tous les fichiers : "
-# (find … +: a folder of 100 000 names is too long for one command line)
-{ time find "$dir" -type f -exec cat {} + > /dev/null; } 2>&1
-echo -n "pelicard-extract liste   : "
-{ time TZ=Europe/Paris "$tool" liste "$dir" > /dev/null 2> "$dir.err"; } 2>&1
-echo "  ($(tail -n 1 "$dir.err"))"
-rm -f "$dir.err"
+# Three alternating rounds of cat and liste, wall-clock and processor times;
+# the median of each counts. On a busy machine the processor times are the
+# steadier figure.
+walls() { /usr/bin/time -f "%e %U %S" "$@" 2>&1 >/dev/null | tail -n 1; }
+for k in 1 2 3; do
+  # (find … +: a folder of 100 000 names is too long for one command line)
+  echo "$(walls sh -c 'find "$1" -type f -exec cat {} + >/dev/null' sh "$dir")" >> "$times/cat"
+  echo "$(TZ=Europe/Paris walls "$tool" liste "$dir")" >> "$times/liste"
+done
+TZ=Europe/Paris "$tool" liste "$dir" > /dev/null 2> "$times/err"
+for n in cat liste; do
+  awk '{printf "[%s %.2f] ", $1, $2 + $3}' "$times/$n" > "$times/$n.rounds"
+  sort -g "$times/$n" | sed -n 2p > "$times/$n.mid"
+done
+echo "cat de tous les fichiers, manches (mur processeur) : $(cat "$times/cat.rounds")"
+echo "pelicard-extract liste, manches (mur processeur)   : $(cat "$times/liste.rounds")"
+echo "  ($(tail -n 1 "$times/err"))"
+awk -v c="$(cat "$times/cat.mid")" -v l="$(cat "$times/liste.mid")" 'BEGIN {
+  split(c, a, " "); split(l, b, " ")
+  printf "médianes : cat %.3f s, liste %.3f s ; liste/cat %.2f (cible au plus 0.8)\n", a[1], b[1], b[1] / a[1] }'
 
 # The complete decoding (--decodage-complet) against the fixed reading, in
 # the same run: three alternating runs of each, medians of processor time.

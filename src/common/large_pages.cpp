@@ -4,6 +4,10 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
+#endif
+#if defined(__GLIBC__)
+#include <malloc.h>
 #endif
 
 namespace pelicard {
@@ -22,5 +26,32 @@ void PreferLargePages(const void* data, std::size_t bytes) {
     (void)bytes;
 #endif
 }
+
+#if defined(__linux__) && defined(__GLIBC__) && defined(MADV_HUGEPAGE)
+namespace {
+constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+// glibc's own step.
+constexpr int kUsualHeapStep = 128 << 10;
+constexpr int kLargeHeapStep = 32 << 20;
+std::uintptr_t HeapEnd() { return reinterpret_cast<std::uintptr_t>(::sbrk(0)); }
+}  // namespace
+
+LargeHeapPages::LargeHeapPages() : advised_((HeapEnd() + kLargePage - 1) & ~(kLargePage - 1)) {
+    ::mallopt(M_TOP_PAD, kLargeHeapStep);
+}
+
+LargeHeapPages::~LargeHeapPages() { ::mallopt(M_TOP_PAD, kUsualHeapStep); }
+
+void LargeHeapPages::Follow() {
+    const std::uintptr_t end = HeapEnd() & ~(kLargePage - 1);
+    if (end <= advised_) return;
+    (void)::madvise(reinterpret_cast<void*>(advised_), end - advised_, MADV_HUGEPAGE);
+    advised_ = end;
+}
+#else
+LargeHeapPages::LargeHeapPages() = default;
+LargeHeapPages::~LargeHeapPages() = default;
+void LargeHeapPages::Follow() {}
+#endif
 
 }  // namespace pelicard

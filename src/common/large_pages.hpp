@@ -3,6 +3,7 @@
 // for 2 MB pages over them spares most of those faults.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace pelicard {
@@ -21,5 +22,26 @@ void AssignInLargePages(std::vector<T>& table, std::size_t count, const T& value
     PreferLargePages(table.data(), count * sizeof(T));
     table.assign(count, value);
 }
+
+}  // namespace pelicard
+
+namespace pelicard {
+
+// While it lives, the heap grows in steps of 32 MB, and Follow() asks for
+// large pages over what it has grown by since: a long listing that keeps a
+// few kilobytes per message (the bodies of a Windows Mail folder) then
+// touches one page per 2 MB instead of one per 4 KB. Only a hint, like
+// PreferLargePages; one at a time.
+class LargeHeapPages {
+public:
+    LargeHeapPages();
+    LargeHeapPages(const LargeHeapPages&) = delete;
+    LargeHeapPages& operator=(const LargeHeapPages&) = delete;
+    ~LargeHeapPages();
+    void Follow();
+
+private:
+    std::uintptr_t advised_ = 0;  // the heap is asked for up to here
+};
 
 }  // namespace pelicard

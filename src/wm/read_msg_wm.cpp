@@ -6,6 +6,7 @@
 
 #include "common/byte_file.hpp"
 #include "common/fault.hpp"
+#include "common/large_pages.hpp"
 #include "common/report.hpp"
 #include "common/system_fault.hpp"
 #include "common/text.hpp"
@@ -320,9 +321,12 @@ bool ReadMsgWM(State& s, const std::string& folder) {
     if (prefix.empty() || prefix.back() != '/') prefix += '/';
     for (std::string& name : names) name.insert(0, prefix);
     FilesAhead files(names);
+    // Each message keeps its decoded texts: some 5 KB of new memory per file.
+    LargeHeapPages heap;
     std::string bytes;
     std::size_t done = 0;
     for (const std::string& path : names) {
+        heap.Follow();
         // The window runs now and then; a stop asked there ends the scan.
         if (++done % kFilesBetweenLooks == 0) {
             s.window->DoEvents();
