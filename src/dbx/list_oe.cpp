@@ -241,13 +241,14 @@ struct ListTables {
 };
 
 // Gives `table` `size` empty entries: those of `ready` when it has enough
-// (it is left empty), new ones otherwise.
+// and not more than twice as many (it is left empty), new ones otherwise.
 template <class T>
 void TakeTable(std::vector<T>& table, std::vector<T>* ready, std::size_t size) {
-    if (ready != nullptr && ready->size() >= size) {
+    if (ready != nullptr && ready->size() >= size && ready->size() / 2 <= size) {
         table = std::move(*ready);
         table.resize(size);
     } else {
+        if (ready != nullptr) std::vector<T>().swap(*ready);
         AssignInLargePages(table, size, T{});
     }
 }
@@ -392,7 +393,8 @@ void ListIndexOE(State& s, std::int32_t root) {
     // The tables of a large file take some time to lay out: a second thread
     // makes them ready for the announced count, as far as the file can hold
     // that many messages, while this one walks the tree. Tables too small
-    // for what the walk collects (a damaged header) are not used.
+    // for what the walk collects, or far too large (a damaged header or
+    // tree), are not used.
     const std::int64_t expected = std::min<std::int64_t>(s.dbx.AnnouncedCount, s.dbx.File.size / kSmallestMessageBytes);
     ListTables ready;
     std::thread maker;
