@@ -23,10 +23,6 @@ void AssignInLargePages(std::vector<T>& table, std::size_t count, const T& value
     table.assign(count, value);
 }
 
-}  // namespace pelicard
-
-namespace pelicard {
-
 // While it lives, the heap grows in steps of 32 MB, and Follow() asks for
 // large pages over what it has grown by since: a long listing that keeps a
 // few kilobytes per message (the bodies of a Windows Mail folder) then

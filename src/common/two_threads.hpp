@@ -11,9 +11,10 @@
 namespace pelicard {
 
 // Runs body(i) for every i of [from, to]: the upper half on a second thread
-// when there are at least `fewest` steps (and two), all of them here otherwise or when
-// no thread can be started. The first exception of the lower half, or else
-// of the upper half, is rethrown once both halves are done.
+// when there are at least `fewest` steps (and at least two), every step here
+// otherwise or when no thread can be started. The first exception of the
+// lower half, or else of the upper half, is rethrown once both halves are
+// done.
 template <class Body>
 void ForEachOnTwoThreads(std::int64_t from, std::int64_t to, std::int64_t fewest, Body&& body) {
     if (to < from) return;
