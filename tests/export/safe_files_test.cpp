@@ -1,6 +1,7 @@
 // Safe output files: names from sources, creation that never follows a link
 // nor writes into an existing file, temporary files renamed without replacing,
 // write failures with their reason, and "is this inside that folder".
+// (A link or a file planted as a sub-folder: save_test.cpp, end to end.)
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -9,7 +10,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 
 #include "common/text.hpp"
 #include "export/safe_files.hpp"
@@ -29,37 +29,24 @@ std::string Read(const std::string& p) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A storage folder `dir` opened as `top`, an outside file that links may aim
-// at, and what each case plants under the name "m.txt" before writing.
+// A storage folder `dir` opened as `top`, an empty file outside it that links
+// may aim at, and a name "nowhere" that a dangling link aims at.
 struct Place {
     TempFolder tmp;
-    std::string dir = tmp.Path() + "/store", outside = tmp.Path() + "/outside.txt";
+    std::string dir = tmp.Path() + "/store", outside = tmp.Write("outside.txt", ""), nowhere = tmp.Path() + "/nowhere";
     UniqueFd fd, top;
     Place() { fs::create_directories(dir), top = OpenStorageFolder(dir); }
-    std::string At(const std::string& name = "m.txt") const { return dir + "/" + name; }
+    std::string At() const { return dir + "/m.txt"; }
     std::vector<std::string> Names() const {
         std::vector<std::string> n;
         for (auto& e : fs::directory_iterator(dir)) n.push_back(e.path().filename().string());
-        std::sort(n.begin(), n.end());
         return n;
     }
 };
 
-using Plant = std::function<void(Place&)>;
-const Plant kNothing = [](Place&) {};
-const Plant kEmpty = [](Place& p) { p.tmp.Write("store/m.txt", ""); };
+// What each case plants under the name "m.txt" before writing.
+using Plant = void (*)(Place&);
 const Plant kOld = [](Place& p) { p.tmp.Write("store/m.txt", "ancien"); };
-const Plant kHardLinkedEmpty = [](Place& p) {
-    p.tmp.Write("outside.txt", "");
-    fs::create_hard_link(p.outside, p.At());
-};
-const Plant kLinkToEmpty = [](Place& p) {
-    p.tmp.Write("outside.txt", "");
-    fs::create_symlink(p.outside, p.At());
-};
-const Plant kDanglingLink = [](Place& p) { fs::create_symlink(p.outside, p.At()); };
-const Plant kFifo = [](Place& p) { ASSERT_EQ(::mkfifo(p.At().c_str(), 0600), 0); };
-const Plant kFolder = [](Place& p) { fs::create_directories(p.At()); };
 
 }  // namespace
 
@@ -72,83 +59,51 @@ TEST(SafeFiles, NamesFromSourcesBecomeOneHarmlessComponent) {
         {std::string("n\0ul", 4), "n_ul"}, {e200, e200.substr(0, 254)},
     };
     for (auto& [in, out] : rows) EXPECT_EQ(SafeComponent(in), out) << in;
-    EXPECT_EQ(WithoutControls(".."), "..");
-    EXPECT_EQ(WithoutControls("a\x1B" "b/"), "a_b/");
+    EXPECT_EQ(WithoutControls("a\x1B" "b/.."), "a_b/..");
 }
 
-// Whatever holds the name, nothing outside the folder changes, nothing is
-// written through a link, and an old file keeps its bytes.
-TEST(SafeFiles, CreationNeverFollowsALinkNorWritesIntoAnExistingFile) {
-    struct Row {
+// Whatever holds the name, created in place or written aside and renamed onto
+// it: nothing outside the folder changes, nothing is written through a link,
+// an old file keeps its bytes unless replacing it was confirmed, and no
+// temporary file is left.
+TEST(SafeFiles, OutputNeverFollowsALinkNorReplacesAnythingButAnEmptyOrConfirmedFile) {
+    const struct {
         const char* what;
         Plant plant;
-        Created expected;
-        std::string after, outsideAfter;
-    } rows[] = {
-        {"free", kNothing, Created::New, "neuf", "<none>"},
-        {"empty", kEmpty, Created::ReplacedEmpty, "neuf", "<none>"},
-        {"old", kOld, Created::Taken, "ancien", "<none>"},
-        {"hard link to an empty file", kHardLinkedEmpty, Created::ReplacedEmpty, "neuf", ""},
-        {"link to an empty file", kLinkToEmpty, Created::Taken, "<none>", ""},
-        {"dangling link", kDanglingLink, Created::Taken, "<none>", "<none>"},
-        {"fifo", kFifo, Created::Taken, "<none>", "<none>"},
-        {"folder", kFolder, Created::Taken, "<none>", "<none>"},
-    };
-    for (const Row& r : rows) {
-        Place p;
-        r.plant(p);
-        EXPECT_EQ(CreateFileAt(p.top.get(), "m.txt", p.At(), p.fd), r.expected) << r.what;
-        if (p.fd.valid()) WriteAllFd(p.fd.get(), "neuf", p.At());
-        p.fd.reset();
-        EXPECT_EQ(Read(p.outside), r.outsideAfter) << r.what;
-        EXPECT_EQ(Read(p.At()), r.after) << r.what;
-        EXPECT_EQ(p.Names(), std::vector<std::string>{"m.txt"}) << r.what;  // no temporary left
-    }
-}
-
-TEST(SafeFiles, SubFolderIsNeverALinkNorAFile) {
-    Place p;
-    fs::create_directories(p.tmp.Path() + "/elsewhere");
-    fs::create_symlink(p.tmp.Path() + "/elsewhere", p.At("lien"));
-    p.tmp.Write("store/fichier", "x");
-    const std::pair<const char*, const char*> rows[] = {
-        {"lien", "Un lien symbolique porte ce nom"}, {"fichier", "Un \xE9l\xE9ment du chemin n'est pas un dossier"}};
-    for (auto& [name, reason] : rows) {
-        try {
-            OpenSubFolder(p.top.get(), name, p.At(name));
-            ADD_FAILURE() << name;
-        } catch (const Fault& f) {
-            EXPECT_EQ(f.Description(), Utf8ToCp1252("Impossible de créer le dossier " + p.At(name)) + "\r\n" + reason);
-        }
-    }
-    EXPECT_TRUE(fs::is_empty(p.tmp.Path() + "/elsewhere"));
-    UniqueFd sub = OpenSubFolder(p.top.get(), "neuf", p.At("neuf"));
-    EXPECT_TRUE(sub.valid() && fs::is_directory(p.At("neuf")));
-}
-
-TEST(SafeFiles, PendingFileIsRenamedOnlyOntoAFreeNameAnEmptyFileOrAConfirmedOne) {
-    struct Row {
-        const char* what;
-        Plant plant;
+        Created created;
+        std::string afterCreate;
         bool confirmed, committed;
-        std::string after, outsideAfter;
+        std::string afterCommit;
     } rows[] = {
-        {"free", kNothing, false, true, "neuf", "<none>"},
-        {"empty", kEmpty, false, true, "neuf", "<none>"},
-        {"old", kOld, false, false, "ancien", "<none>"},
-        {"old, confirmed", kOld, true, true, "neuf", "<none>"},
-        {"link, confirmed", kLinkToEmpty, true, false, "<none>", ""},
-        {"folder, confirmed", kFolder, true, false, "<none>", "<none>"},
+        {"free", [](Place&) {}, Created::New, "neuf", false, true, "neuf"},
+        {"empty", [](Place& p) { p.tmp.Write("store/m.txt", ""); }, Created::ReplacedEmpty, "neuf", false, true, "neuf"},
+        {"old", kOld, Created::Taken, "ancien", false, false, "ancien"},
+        {"old, confirmed", kOld, Created::Taken, "ancien", true, true, "neuf"},
+        {"hard link to an empty file", [](Place& p) { fs::create_hard_link(p.outside, p.At()); }, Created::ReplacedEmpty,
+         "neuf", false, true, "neuf"},
+        {"link to an empty file", [](Place& p) { fs::create_symlink(p.outside, p.At()); }, Created::Taken, "<none>", true,
+         false, "<none>"},
+        {"dangling link", [](Place& p) { fs::create_symlink(p.nowhere, p.At()); }, Created::Taken, "<none>", true, false,
+         "<none>"},
+        {"fifo", [](Place& p) { ASSERT_EQ(::mkfifo(p.At().c_str(), 0600), 0); }, Created::Taken, "<none>", true, false,
+         "<none>"},
+        {"folder", [](Place& p) { fs::create_directories(p.At()); }, Created::Taken, "<none>", true, false, "<none>"},
     };
-    for (const Row& r : rows) {
-        Place p;
-        r.plant(p);
+    for (const auto& r : rows) {  // c: created in place; p: written aside, committed with r.confirmed
+        Place c, p;
+        r.plant(c), r.plant(p);
+        EXPECT_EQ(CreateFileAt(c.top.get(), "m.txt", c.At(), c.fd), r.created) << r.what;
+        if (c.fd.valid()) WriteAllFd(c.fd.get(), "neuf", c.At());
         PendingFile f = BeginPending(p.top.get(), "m.txt", p.At());
         WriteAllFd(f.fd.get(), "neuf", p.At());
         EXPECT_EQ(CommitPending(f, r.confirmed), r.committed) << r.what;
-        EXPECT_EQ(Read(p.At()), r.after) << r.what;
-        EXPECT_EQ(Read(p.outside), r.outsideAfter) << r.what;
-        EXPECT_EQ(p.Names(), std::vector<std::string>{"m.txt"}) << r.what;
+        EXPECT_EQ(Read(c.At()), r.afterCreate) << r.what;
+        EXPECT_EQ(Read(p.At()), r.afterCommit) << r.what;
+        for (const Place* q : {&c, &p}) {
+            EXPECT_EQ(Read(q->outside), "") << r.what;
+            EXPECT_FALSE(fs::exists(fs::symlink_status(q->nowhere))) << r.what;
+            EXPECT_EQ(q->Names(), std::vector<std::string>{"m.txt"}) << r.what;
+        }
     }
     // Abandoned (a failed write): only the temporary file goes.
     Place p;
@@ -163,9 +118,9 @@ TEST(SafeFiles, WriteFailureNamesTheFileAndTheReason) {
     ASSERT_EQ(CreateFileAt(p.top.get(), "m.txt", p.At(), p.fd), Created::New);
     struct rlimit before {};
     ::getrlimit(RLIMIT_FSIZE, &before);
-    auto previous = ::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = before;
     small.rlim_cur = 4096;
+    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
     ::setrlimit(RLIMIT_FSIZE, &small);
     std::string message;
     try {
@@ -181,13 +136,13 @@ TEST(SafeFiles, WriteFailureNamesTheFileAndTheReason) {
 
 TEST(SafeFiles, InsideFolderAndTimes) {
     Place p;
+    const std::string t = p.tmp.Path();
     fs::create_directories(p.dir + "/a/b");
-    fs::create_directories(p.tmp.Path() + "/other");
-    fs::create_symlink(p.dir + "/a", p.tmp.Path() + "/other/into");
+    fs::create_directories(t + "/other");
+    fs::create_symlink(p.dir + "/a", t + "/other/into");
     const std::pair<std::string, bool> rows[] = {
         {p.dir, true}, {p.dir + "/", true}, {p.dir + "/a/b", true}, {p.dir + "/new/deeper", true},
-        {p.tmp.Path() + "/other/into/x", true}, {p.dir + "/a/../..", false}, {p.tmp.Path() + "/other", false},
-        {p.tmp.Path() + "/storex", false},
+        {t + "/other/into/x", true}, {p.dir + "/a/../..", false}, {t + "/other", false}, {t + "/storex", false},
     };
     for (auto& [path, inside] : rows) EXPECT_EQ(IsInsideFolder(path, p.dir), inside) << path;
     EXPECT_FALSE(IsInsideFolder(p.dir, p.dir + "/missing"));

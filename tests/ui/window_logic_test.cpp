@@ -1,7 +1,5 @@
-// The main window's logic over a Windows Mail list held in memory: enabling
-// rules for 0, 1 and several selected rows, keys, select all, column sorting,
-// the resize rules; stepping, edits, the save and print commands; the options
-// menu (grouping options, storage folder and settings file, help faults).
+// The main window's logic over a Windows Mail list in memory: enabling, keys, sorting, select all, resizing;
+// stepping, edits, save and print commands; the options menu (grouping, storage folder, help faults).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -201,44 +199,39 @@ TEST_F(MessageCommands, SavingTheEditedMessageWritesTheEditsAndSignalsTheEnd) {
     EXPECT_EQ(Read(out / "Sujet 4_m_20080104 100000.txt").rfind("Objet : Nouveau\r\n", 0), 0u);
     txtSubject_Click(s), cmdModNws_Click(s);
     EXPECT_EQ(Read(out / "Sujet 4_m_20080104 100000.eml"), "Subject: Nouveau\r\n\r\nCorps 4");
+    w.boxes.clear(), Select({2});  // once saved, moving on asks nothing
+    EXPECT_TRUE(w.boxes.empty());
 }
 
-TEST_F(MessageCommands, BatchCommandsLetTheWindowRunAndSteppingAfterAPrintOnlyDisplays) {
-    struct Case { void (*click)(State&); std::uint8_t grouping; std::size_t files, jobs; bool stepping; };
-    for (const Case& c : {Case{cmdAllTxt_Click, 0, 3, 0, false}, Case{cmdAllNws_Click, 1, 3, 0, false},  // grouped or not
-                          Case{cmdPrint_Click, 0, 0, 3, true}}) {
+// DoEvents once a message; a stop asked after message stopAt ends the batch keeping what is written.
+TEST_F(MessageCommands, BatchCommandsLetTheWindowRunAndStopBetweenTwoMessages) {
+    struct Case { void (*click)(State&); std::uint8_t grouping, bySelection; int stopAt; std::size_t files, jobs; };
+    for (const Case& c : {Case{cmdAllTxt_Click, 0, 0, 0, 3, 0}, Case{cmdAllNws_Click, 1, 0, 0, 3, 0},  // grouped or not
+                          Case{cmdPrint_Click, 0, 0, 0, 0, 3}, Case{cmdAllTxt_Click, 0, 0, 2, 2, 0},
+                          Case{cmdAllTxt_Click, 0, 1, 2, 1, 0}, Case{cmdAllNws_Click, 0, 0, 2, 2, 0},  // alone or combined
+                          Case{cmdPrint_Click, 0, 1, 2, 0, 1}}) {
+        SCOPED_TRACE(::testing::Message() << c.stopAt << " " << c.files << " " << c.jobs);
         fs::remove_all(out), printer.jobs.clear(), s.settings.GroupingOption = c.grouping;
-        Select({1, 2, 4});
-        c.click(s);
-        EXPECT_EQ(std::pair(w.doEvents, SavedCount()), std::pair(3, c.files));  // DoEvents once a message
-        if (c.files) { EXPECT_EQ(w.filesWritten, std::pair("3 fichiers enregistr\xE9s dans \xAB Archives \xBB"s, out.string())); }
-        EXPECT_NE(std::find(w.log.begin(), w.log.end(), "show Bar"), w.log.end());
-        EXPECT_FALSE(w.progressVisible || s.ops.BatchRunning);
-        EXPECT_TRUE(w.visible["txtEnd"] && On("cmdDown") == c.stepping);
-        if (c.stepping) cmdDown_Click(s);  // shows the next one, prints nothing more
-        EXPECT_EQ(printer.jobs.size(), c.jobs);
-    }
-}
-
-TEST_F(MessageCommands, AStopAskedBetweenTwoMessagesEndsTheBatchKeepingWhatIsWritten) {
-    struct Case { void (*click)(State&); std::uint8_t bySelection; std::size_t files, jobs; };
-    for (const Case& c : {Case{cmdAllTxt_Click, 0, 2, 0}, Case{cmdAllTxt_Click, 1, 1, 0},  // alone or combined
-                          Case{cmdAllNws_Click, 0, 2, 0}, Case{cmdPrint_Click, 1, 0, 1}}) {
-        SCOPED_TRACE(c.files * 10 + c.jobs);
-        fs::remove_all(out), printer.jobs.clear(), s.settings.SelectionOption = c.bySelection;
-        Select({1, 2, 4});
+        s.settings.SelectionOption = c.bySelection, Select({1, 2, 4});
         s.CancelRequested = true;  // left from an earlier command: cleared at the start
-        w.onDoEvents = [&] { s.CancelRequested = w.doEvents == 2; };
+        w.onDoEvents = [&] { s.CancelRequested = w.doEvents == c.stopAt; };
         c.click(s);
         w.onDoEvents = nullptr;
-        EXPECT_EQ(std::pair(w.doEvents, SavedCount()), std::pair(2, c.files));
-        if (c.files) { EXPECT_EQ(w.filesWritten.first.rfind("Commande arr\xEAt\xE9" "e : ", 0), 0u) << w.filesWritten.first; }
-        EXPECT_EQ(printer.jobs.size(), c.jobs);
+        EXPECT_EQ(std::pair(w.doEvents, SavedCount()), std::pair(c.stopAt ? c.stopAt : 3, c.files));
+        if (c.files && c.stopAt) { EXPECT_EQ(w.filesWritten.first.rfind("Commande arr\xEAt\xE9" "e : ", 0), 0u); }
+        if (c.files && !c.stopAt) {
+            EXPECT_EQ(w.filesWritten, std::pair("3 fichiers enregistr\xE9s dans \xAB Archives \xBB"s, out.string()));
+        }
         if (c.files == 1) {  // the combined file, closed after the two messages in date order
             const std::string text = Read(fs::directory_iterator(out)->path());
             EXPECT_TRUE(text.find("Corps 2") != std::string::npos && text.find("Corps 3") == std::string::npos) << text;
         }
-        EXPECT_FALSE(w.visible["txtEnd"] || w.progressVisible || s.ops.BatchRunning || s.exp.OutputFd >= 0 || s.exp.JobOpen);
+        EXPECT_NE(std::find(w.log.begin(), w.log.end(), "show Bar"), w.log.end());
+        EXPECT_FALSE(w.progressVisible || s.ops.BatchRunning || s.exp.OutputFd >= 0 || s.exp.JobOpen);
+        const bool print = c.click == cmdPrint_Click;  // after a print, stepping only displays
+        EXPECT_TRUE(w.visible["txtEnd"] == !c.stopAt && On("cmdDown") == print);
+        if (print) cmdDown_Click(s);
+        EXPECT_EQ(printer.jobs.size(), c.jobs);
     }
 }
 
@@ -267,11 +260,6 @@ TEST(WindowLogicEdits, EditsNotSavedAreDroppedOnlyWhenTheUserSaysSo) {
             EXPECT_EQ(kept, !yes);
             if (!yes) { EXPECT_EQ(h.w.selected, (std::vector<bool>{true, false, false, false})); }
         }
-    // Once saved, nothing is asked.
-    Harness h(4, {1});
-    h.w.texts["txtSubject"] = "Nouveau", txtSubject_Change(h.s), cmdModTxt_Click(h.s);
-    h.w.boxes.clear(), h.Select({2});
-    EXPECT_TRUE(h.w.boxes.empty());
 }
 
 TEST_F(MessageCommands, NothingRunsWhileTheProgramUpdatesTheWindow) {
@@ -283,20 +271,16 @@ TEST_F(MessageCommands, NothingRunsWhileTheProgramUpdatesTheWindow) {
     EXPECT_TRUE(w.log.empty() && w.beeps == 0 && SavedCount() == 0);
 }
 
-TEST_F(OptionsMenu, GroupingOptionsAreNeverBothOnAndTheMenuShowsOnlyWhatIsInForce) {
+TEST_F(OptionsMenu, GroupingOptionsToggleAreNeverBothOnAndTheMenuShowsOnlyWhatIsInForce) {
     auto &g = s.settings.GroupingOption, &sel = s.settings.SelectionOption;
-    for (int run = 0; run < 3 * 64; ++run) {  // every sequence of 6 clicks from each start (none, one, other)
-        g = run / 64 == 1, sel = run / 64 == 2;
-        for (int k = 0; k < 6; ++k) {
-            const bool grouping = (run >> k) & 1;
-            const int before = grouping ? g : sel;
-            grouping ? mnuGrouping_Click(s) : mnuSelection_Click(s);
-            SCOPED_TRACE(::testing::Message() << run << " " << k);
-            EXPECT_EQ(grouping ? g : sel, 1 - before);
-            EXPECT_LE(g + sel, 1);
-            EXPECT_TRUE(w.checked["mnuGrouping"] == g && w.visible["lblGrouping"] == g &&
-                        w.checked["mnuSelection"] == sel && w.visible["lblSelection"] == sel);
-        }
+    // every start (none, one, other) and click (grouping or selection): grouping and selection after it
+    for (auto [g0, s0, grouping, g1, s1] : {std::tuple{0, 0, true, 1, 0}, {0, 0, false, 0, 1}, {1, 0, true, 0, 0},
+                                            {1, 0, false, 0, 1}, {0, 1, true, 1, 0}, {0, 1, false, 0, 0}}) {
+        g = g0, sel = s0;
+        (grouping ? mnuGrouping_Click : mnuSelection_Click)(s);
+        EXPECT_EQ((std::pair<int, int>(g, sel)), std::pair(g1, s1)) << g0 << s0 << grouping;
+        EXPECT_TRUE(w.checked["mnuGrouping"] == g1 && w.visible["lblGrouping"] == g1 &&
+                    w.checked["mnuSelection"] == s1 && w.visible["lblSelection"] == s1);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <tuple>
 #include <unistd.h>
 
 #include "app/system_time_zone.hpp"
@@ -26,19 +27,15 @@ using pelicard::testing::TempFolder;
 namespace {
 
 using V = std::vector<std::string>;
-struct Msg {
-    std::string subject, id, references;
-};
+struct Msg { std::string subject, id, references; };
 
 // Entries 1..n as the scan leaves them, then the keys.
 V Keys(const std::vector<Msg>& msgs) {
     State s;
     s.list.Wm.resize(msgs.size() + 1);
-    for (std::size_t i = 0; i < msgs.size(); ++i) {
-        s.list.Wm[i + 1].Subject = msgs[i].subject;
-        s.list.Wm[i + 1].ThreadKey = msgs[i].id;
-        s.list.Wm[i + 1].References = msgs[i].references;
-    }
+    for (std::size_t i = 1; i <= msgs.size(); ++i)
+        std::tie(s.list.Wm[i].Subject, s.list.Wm[i].ThreadKey, s.list.Wm[i].References) =
+            std::tie(msgs[i - 1].subject, msgs[i - 1].id, msgs[i - 1].references);
     ThreadKeysWM(s, static_cast<std::int32_t>(msgs.size()));
     V keys;
     for (std::size_t i = 1; i <= msgs.size(); ++i) keys.push_back(s.list.Wm[i].ThreadKey);
@@ -46,11 +43,7 @@ V Keys(const std::vector<Msg>& msgs) {
 }
 
 TEST(WmThreadKeys, TopmostAncestorInTheFolderGivesTheKey) {
-    struct Case {
-        const char* name;
-        std::vector<Msg> msgs;
-        V keys;
-    };
+    struct Case { const char* name; std::vector<Msg> msgs; V keys; };
     const Case cases[] = {
         {"answers listed before what they answer",
          {{"Plan B", "<id3>", "<id1><id2>"}, {"Plan", "<id2>", "<id1>"}, {"Plan", "<id1>", ""}},
@@ -143,15 +136,12 @@ TEST_F(WmFolder, SampleArchivesFolder) {
         if (i > 1) { EXPECT_LE(CollateCompare(s.list.Wm[i - 1].ThreadKey, e.ThreadKey), 0); }
     }
     EXPECT_FALSE(w.progressVisible);
-    EXPECT_EQ(w.panels[3], "  Messages s\xE9lectionn\xE9s");
-    EXPECT_EQ(w.panels[4], "");
+    EXPECT_EQ((V{w.panels[3], w.panels[4]}), (V{"  Messages s\xE9lectionn\xE9s", ""}));
 }
 
 // A message file of 8 MB (PELICARD_HUGE_MB=300 checks 300 MB by hand): a
 // short header, then a body that is a hole of NUL bytes on disk.
-class HostileWm : public WmFolder {};
-
-TEST_F(HostileWm, HugeMessageFileIsListedAndShown) {
+TEST_F(WmFolder, HugeMessageFileIsListedAndShown) {
     const TempFolder dir;
     const std::string path = dir.Write("b.eml", "Subject: gros\r\n\r\nd\xE9" "but\r\n");
     const char* mb = std::getenv("PELICARD_HUGE_MB");
@@ -163,8 +153,7 @@ TEST_F(HostileWm, HugeMessageFileIsListedAndShown) {
     ASSERT_EQ(s.list.Count, 1);
     OutputMode mode = kAlone;
     ReadMsg(s, 1, mode);
-    EXPECT_EQ(s.texts.SubjectLine, "Objet : gros\r\n");
-    EXPECT_EQ(s.texts.BodyText.substr(0, 5), "d\xE9" "but");
+    EXPECT_EQ((V{s.texts.SubjectLine, s.texts.BodyText.substr(0, 5)}), (V{"Objet : gros\r\n", "d\xE9" "but"}));
     EXPECT_TRUE(w.boxes.empty());
 }
 
@@ -183,9 +172,7 @@ TEST(WmHeaderText, ExtracItemAndDecodeWordsQuirks) {
     EXPECT_EQ(DecodeWords("mot_a"), "mot_a");
 }
 
-using WmMessageFile = WmFolder;
-
-TEST_F(WmMessageFile, HeaderFieldsBecomeTheEntrysFields) {
+TEST_F(WmFolder, HeaderFieldsBecomeTheEntrysFields) {
     WmMessageEntry e = Read("From:   Alice <a@x.org> \r\nsubject: Re: RE: =?iso-8859-1?Q?Caf=E9_cr=E8me?=\r\n"
                             "Date: Thu, 01 Jan 2009 12:00:00 +0000\r\nMessage-ID: < a1 b2 >\r\n"
                             "References: <r1> <r2>\r\n\r\nTexte");
@@ -203,12 +190,9 @@ TEST_F(WmMessageFile, HeaderFieldsBecomeTheEntrysFields) {
     EXPECT_EQ(Read(francois).Sender, "Fran\xE7ois");
 }
 
-TEST_F(WmMessageFile, BodyFollowsTheContentType) {
+TEST_F(WmFolder, BodyFollowsTheContentType) {
     const std::string multi = "Content-Type: multipart/alternative; boundary=\"abc\"\r\n\r\n--abc\r\nContent-Type: text/";
-    struct Case {
-        std::string text;
-        const char *in, *notIn = "\x01", *box = "";
-    };
+    struct Case { std::string text; const char *in, *notIn = "\x01", *box = ""; };
     const Case cases[] = {
         {"Content-Type: TEXT/HTML; charset=x\r\n\r\n<html><body><p>Bonjour</p>", "Bonjour", "<p>"},
         // Without the space after the colon the type is read one position late; multipart without boundary is plain.
@@ -236,7 +220,7 @@ TEST_F(WmMessageFile, BodyFollowsTheContentType) {
 }
 
 // Each line of a body ends with one CR LF, whatever the repair made of it.
-TEST_F(WmMessageFile, BodyLinesEndWithOneCrLf) {
+TEST_F(WmFolder, BodyLinesEndWithOneCrLf) {
     const std::pair<std::string, std::string> cases[] = {
         {"Subject: a\r\n\r\nligne 1\r\nligne =E9t=E9\r\n\r\n\r\n\r\nfin  \r\n", "ligne 1\r\nligne \xE9t\xE9\r\n\r\nfin "},
         {"Subject: a\n\nun\ndeux\n", "un\r\ndeux"},  // a bare-LF file
@@ -245,7 +229,7 @@ TEST_F(WmMessageFile, BodyLinesEndWithOneCrLf) {
     for (const auto& [text, body] : cases) EXPECT_EQ(Read(text).Body, body) << text;
 }
 
-TEST_F(WmMessageFile, DatesShowInParisTimeAtTheMessageDate) {
+TEST_F(WmFolder, DatesShowInParisTimeAtTheMessageDate) {
     setenv("TZ", "Europe/Paris", 1);
     tzset();
     s.timeZone = &zone;
@@ -258,6 +242,9 @@ TEST_F(WmMessageFile, DatesShowInParisTimeAtTheMessageDate) {
         {"Sun, 29 Mar 2009 00:59:59 +0000", "29/03/2009 01:59:59"}, {"Sun, 29 Mar 2009 01:00:00 +0000", "29/03/2009 03:00:00"},
         {"Fri, 29 Feb 2008 22:00:00 -0200", "01/03/2008 01:00:00"}, {"Thu, 31 Feb 2009 12:00:00 +0000", ""},
         {"2009-01-01T12:00:00", "?"}, {"2009-13-01T12:00:00Z", "?"},  // unreadable ISO dates
+        // A zone glued to the time or with a colon reads like the usual form (once read through a dangling view).
+        {"Mon, 5 Mar 2007 14:07:09 +0100", "05/03/2007 14:07:09"}, {"Mon, 5 Mar 2007 14:07:09+0100", "05/03/2007 14:07:09"},
+        {"5 Mar 2007 14:07:09+01:00", "05/03/2007 14:07:09"}, {"5 Mar 2007 14:07:09 +01:00 ", "05/03/2007 14:07:09"},
     };
     for (const auto& [field, local] : cases) {
         w.boxes.clear();
@@ -266,19 +253,10 @@ TEST_F(WmMessageFile, DatesShowInParisTimeAtTheMessageDate) {
     }
 }
 
-// Dates whose zone is glued to the time, or has a colon, read like the
-// usual form (the zone word was once read through a dangling view).
-TEST_F(HostileWm, ZoneWordsInEveryForm) {
-    for (const char* text : {"Mon, 5 Mar 2007 14:07:09 +0100", "Mon, 5 Mar 2007 14:07:09+0100", "5 Mar 2007 14:07:09+01:00",
-                             "5 Mar 2007 14:07:09 +01:00 "})
-        EXPECT_EQ(MsgTime(s, text), "05/03/2007 13:07:09") << text;
-}
-
 // The batch tool on Windows Mail sources (OpenWmStore through `liste`).
 // Runs the tool with standard error merged into the output; gives its status.
 int Liste(const std::string& source, std::string& out) {
-    std::string cmd = std::string("TZ=Europe/Paris '") + PELICARD_CLI + "' liste '" + source + "' 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
+    FILE* p = popen(("TZ=Europe/Paris '" + std::string(PELICARD_CLI) + "' liste '" + source + "' 2>&1").c_str(), "r");
     if (!p) return -1;
     char buf[4096];
     for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
