@@ -8,12 +8,10 @@
 #include <QHeaderView>
 #include <QTest>
 #include <QTreeWidget>
-#include <QPushButton>
 #include <filesystem>
 #include <functional>
 
 #include "app/system_time_zone.hpp"
-#include "common/state.hpp"
 #include "common/text.hpp"
 #include "support/folders_builder.hpp"
 #include "ui/qt/folder_pane.hpp"
@@ -25,27 +23,23 @@ using namespace pelicard;
 
 namespace {
 
+// The window with its message boxes noted and its folder and file dialogs scripted.
 class StoreWindow : public qt::MainWindow {
 public:
     using MainWindow::MainWindow;
-    std::string folder;              // the folder picker's answer
-    std::vector<std::string> files;  // the open-file dialog's answers
+    std::string folder, file;  // the answers of the folder picker and the open-file dialog
     std::vector<std::string> boxes;
+    std::function<void()> onDoEvents;
     MsgResult MessageBox(const std::string& text, const std::string& title, MsgIcon, MsgButtons) override {
-        boxes.push_back(title + ": " + text);
-        return MsgResult::Ok;
+        return boxes.push_back(title + ": " + text), MsgResult::Ok;
     }
     std::string PickFolder(const std::string&, const std::string&) override { return folder; }
-    std::function<void()> onDoEvents;
     void DoEvents() override {
         MainWindow::DoEvents();
         if (onDoEvents) onDoEvents();
     }
     bool OpenFile(const std::string&, const std::string&, const std::string&, std::string& chosen) override {
-        if (files.empty()) return false;
-        chosen = files.back();
-        files.pop_back();
-        return true;
+        return chosen = file, !file.empty();
     }
 };
 
@@ -59,6 +53,7 @@ std::size_t FilesBelow(const fs::path& dir) {
 
 struct QtStore : ::testing::Test {
     pelicard::testing::TempFolder store, out;
+    const std::string stock = out.Path() + "/stock", root = stock + "/" + fs::path(store.Path()).filename().string();
     State s;
     SystemTimeZone zone;
     std::unique_ptr<StoreWindow> w;
@@ -69,10 +64,10 @@ struct QtStore : ::testing::Test {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         if (!QApplication::instance()) new QApplication(argc, argv);
         pelicard::testing::WriteSampleStore(store);
-        s.timeZone = &zone, s.env.AppFolder = out.Path() + "/", s.settings.StorageFolder = out.Path() + "/stock";
-        w = std::make_unique<StoreWindow>(s);
-        w->Load();
+        s.timeZone = &zone, s.env.AppFolder = out.Path() + "/", s.settings.StorageFolder = stock;
+        (w = std::make_unique<StoreWindow>(s))->Load();
         QApplication::processEvents();
+        w->folder = store.Path(), w->file = store.Path() + "/Inbox.dbx";
     }
     void TearDown() override { w->close(); }
     void Trigger(const char* action) {
@@ -88,12 +83,25 @@ struct QtStore : ::testing::Test {
         QTest::mouseClick(w->Folders()->viewport(), Qt::LeftButton, {}, w->Folders()->visualItemRect(item).center());
         QApplication::processEvents();
     }
+    // Runs the whole-store `entry`, "Annuler" clicked once `stop` holds; the closing box must tell `told`.
+    void CancelWhen(const char* entry, const std::function<bool()>& stop, std::initializer_list<std::string> told) {
+        Trigger("mnuFileStore");
+        w->onDoEvents = [&] {
+            if (!s.CancelRequested && stop()) QTest::mouseClick(w->findChild<QWidget*>(QStringLiteral("cmdCancel")), Qt::LeftButton);
+        };
+        Trigger(entry);
+        w->onDoEvents = nullptr;
+        ASSERT_FALSE(w->boxes.empty());
+        for (const std::string& t : told) EXPECT_NE(w->boxes.back().find(t), std::string::npos) << w->boxes.back();
+    }
 };
 
+// The open command of a single file closes the store: the window as before, the whole-store entries grey.
 TEST_F(QtStore, PaneShowsTheTreeAndAClickedFolderFillsTheList) {
     const QRect listAlone = w->List()->geometry();
     EXPECT_FALSE(w->Folders()->isVisible());
-    w->folder = store.Path();
+    for (const char* entry : {"mnuMailboxStoreMbox", "mnuMailboxStoreMaildir"}) EXPECT_FALSE(w->IsEnabled(entry)) << entry;
+    EXPECT_TRUE(w->IsEnabled("mnuMailboxMbox"));  // the selection's entries as before
     Trigger("mnuFileStore");
     ASSERT_TRUE(w->Folders()->isVisible());
     EXPECT_GT(w->List()->geometry().left(), w->Folders()->geometry().right());  // the pane to the left of the list
@@ -102,8 +110,7 @@ TEST_F(QtStore, PaneShowsTheTreeAndAClickedFolderFillsTheList) {
     EXPECT_EQ(w->Folders()->Item(6)->text(0), QStringLiteral("Martin (3)"));
     EXPECT_EQ(w->Folders()->Item(6)->parent(), w->Folders()->Item(5));
     // Empty and unavailable folders greyed; the reason as tooltip.
-    const QColor normal = w->Folders()->Item(6)->foreground(0).color();
-    for (int row : {2, 7, 9}) EXPECT_NE(w->Folders()->Item(row)->foreground(0).color(), normal) << row;
+    for (int row : {2, 7, 9}) EXPECT_NE(w->Folders()->Item(row)->foreground(0).color(), w->Folders()->Item(6)->foreground(0).color()) << row;
     EXPECT_NE(w->Folders()->Item(9)->toolTip(0).indexOf(QStringLiteral("introuvable")), -1);
 
     ClickFolder(6);
@@ -114,46 +121,18 @@ TEST_F(QtStore, PaneShowsTheTreeAndAClickedFolderFillsTheList) {
     ClickFolder(9);  // unavailable: told, the list stays
     ASSERT_EQ(w->boxes.size(), 1u);
     EXPECT_NE(w->boxes[0].find("Perdu.dbx introuvable"), std::string::npos);
+    EXPECT_EQ(w->ListRowCount(), 3);
 
-    // The existing open command closes the store: the window as before.
-    w->files.push_back(store.Path() + "/Inbox.dbx");
     Trigger("mnuFileDbx");
     EXPECT_FALSE(w->Folders()->isVisible());
     EXPECT_EQ(w->List()->geometry(), listAlone);
     EXPECT_EQ(w->ListRowCount(), 2);
-    EXPECT_FALSE(w->IsEnabled("mnuSaveStore"));
-}
-
-TEST_F(QtStore, AnnulerStopsTheWholeStoreSaveKeepingTheFilesWritten) {
-    w->folder = store.Path();
-    Trigger("mnuFileStore");
-    const auto written = [&] { return FilesBelow(out.Path() + "/stock"); };
-    bool clicked = false;
-    w->onDoEvents = [&] {
-        // Stopped once the first folder is saved.
-        if (!clicked && written() > 0) {
-            clicked = true;
-            QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmdCancel")), Qt::LeftButton);
-        }
-    };
-    Trigger("mnuSaveStoreNws");
-    w->onDoEvents = nullptr;
-    const std::size_t files = written();
-    EXPECT_GT(files, 0u);
-    EXPECT_LT(files, 9u);
-    ASSERT_FALSE(w->boxes.empty());
-    EXPECT_NE(w->boxes.back().find("Enregistrement arr\xEAt\xE9 avant la fin"), std::string::npos) << w->boxes.back();
-    EXPECT_NE(w->boxes.back().find("Messages enregistr\xE9s : " + std::to_string(files)), std::string::npos)
-        << w->boxes.back();
+    EXPECT_FALSE(w->IsEnabled("mnuSaveStore") || w->IsEnabled("mnuMailboxStoreMbox"));
 }
 
 // The whole store saved as text files, then as mailboxes: each copy mirrors
 // the tree, and the list comes back on the folder shown before.
 TEST_F(QtStore, WholeStoreSavesMirrorTheTreeAndComeBackToTheFolderShown) {
-    const std::string stock = out.Path() + "/stock", root = stock + "/" + fs::path(store.Path()).filename().string();
-    for (const char* entry : {"mnuMailboxStoreMbox", "mnuMailboxStoreMaildir"}) EXPECT_FALSE(w->IsEnabled(entry));
-    EXPECT_TRUE(w->IsEnabled("mnuMailboxMbox"));  // the selection's entries as before
-    w->folder = store.Path();
     Trigger("mnuFileStore");
     // entry, folder shown and its rows, what the closing box tells, the copy, its Martin and their files
     // (the mbox copy: one file per folder of the tree, the missing one and the refused one left out)
@@ -182,32 +161,26 @@ TEST_F(QtStore, WholeStoreSavesMirrorTheTreeAndComeBackToTheFolderShown) {
         EXPECT_EQ(FilesBelow(c.copy), c.files);
         EXPECT_EQ(w->ListRowCount(), c.rows);  // back on the folder shown before
     }
-    // A single file opened: the whole-store entries go grey again.
-    w->files.push_back(store.Path() + "/Inbox.dbx");
-    Trigger("mnuFileDbx");
-    EXPECT_FALSE(w->IsEnabled("mnuMailboxStoreMbox"));
 }
 
+// "Annuler" stops a whole-store save between folders, keeping (and counting) the files written.
+TEST_F(QtStore, AnnulerStopsTheWholeStoreSaveKeepingTheFilesWritten) {
+    CancelWhen("mnuSaveStoreNws", [&] { return FilesBelow(stock) > 0; }, {"Enregistrement arr\xEAt\xE9 avant la fin"});
+    const std::size_t files = FilesBelow(stock);
+    EXPECT_TRUE(files > 0 && files < 9) << files;
+    EXPECT_NE(w->boxes.back().find("Messages enregistr\xE9s : " + std::to_string(files)), std::string::npos) << w->boxes.back();
+}
+
+// A stopped export leaves its mailboxes under a name marked incomplete, never as the finished copy.
 TEST_F(QtStore, AnnulerLeavesTheWholeStoreMailboxesMarkedIncomplete) {
-    const std::string root = out.Path() + "/stock/" + fs::path(store.Path()).filename().string();
-    w->folder = store.Path();
-    Trigger("mnuFileStore");
-    w->onDoEvents = [&] {
-        // Stopped as the third folder starts: Boucle B and Boucle A are written.
-        if (s.store.ProgressFolder == 3 && s.store.ProgressMessage == 0 && !s.CancelRequested)
-            QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmdCancel")), Qt::LeftButton);
-    };
-    Trigger("mnuMailboxStoreMaildir");
-    w->onDoEvents = nullptr;
-    ASSERT_FALSE(w->boxes.empty());
-    EXPECT_NE(w->boxes.back().find("Export arr\xEAt\xE9 avant la fin"), std::string::npos) << w->boxes.back();
-    EXPECT_NE(w->boxes.back().find("Messages export\xE9s : 2"), std::string::npos) << w->boxes.back();
+    // Stopped as the third folder starts: Boucle B and Boucle A are written.
+    CancelWhen("mnuMailboxStoreMaildir", [&] { return s.store.ProgressFolder == 3 && s.store.ProgressMessage == 0; },
+               {"Export arr\xEAt\xE9 avant la fin", "Messages export\xE9s : 2"});
     EXPECT_FALSE(fs::exists(root + ".magasin-maildir"));
     const std::string kept = root + ".magasin-maildir.incomplet";
     EXPECT_EQ(FilesBelow(kept), 2u);
     EXPECT_EQ(FilesBelow(kept + "/Boucle B.sbd/Boucle A.maildir/cur"), 1u);
-    for (const auto& e : fs::directory_iterator(out.Path() + "/stock"))
-        EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
+    for (const auto& e : fs::directory_iterator(stock)) EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
 }
 
 }  // namespace
